@@ -1,0 +1,81 @@
+// Throughput of the headless core: executed lines per second and the disassembly passes.
+//   build/bench/tamrel_bench --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
+#include <benchmark/benchmark.h>
+
+#include <random>
+#include <string>
+
+#include "listing/lineentry.h"
+#include "listing/opcodes.h"
+#include "panel/trainer.h"
+
+namespace tamrel {
+namespace {
+
+void NoSleep() {}
+
+// Types a program keystroke by keystroke, as a student would, one line per instruction.
+void TypeProgram(Trainer& t, int32_t addr, std::initializer_list<const char*> lines) {
+  for (const char* line : lines) {
+    t.m.PC = addr;
+    std::string typed;
+    int op = 0;
+    for (const char* p = line; *p; ++p) {
+      Edit3KeyPress(t, t.Entry, typed, *p);
+      typed.push_back(*p);
+      if (const int o = FindOpcode(typed); o >= 0) op = o;
+    }
+    addr += ComTab()[op].Length;
+  }
+}
+
+// About twenty lines of everyday instructions in an endless loop, no NOP (it sleeps).
+void LoadReferenceProgram(Trainer& t) {
+  BuildMachine(t, [] { return 0.0; });
+  ResetPanel(t);
+  TypeProgram(t, 0x8200, {"LXI SP, F72F", "MVI B, 10", "MVI A, 00", "LXI H, 8300", "ADD B",
+                          "ADI 03", "ANA B", "CPI 40", "INR C", "DCR D", "INX H", "DAD B",
+                          "PUSH B", "POP D", "CALL 8230", "STA 8400", "MOV E, A", "DCR B",
+                          "JNZ 8205", "JMP 8203"});
+  TypeProgram(t, 0x8230, {"MOV C, A", "RET"});
+  FullDisassembly(t.listing);
+  t.m.PC = 0x8200;
+}
+
+void BM_ExecuteLoop(benchmark::State& state) {
+  NullView view;
+  Trainer t(view, NoSleep);
+  LoadReferenceProgram(t);
+  for (auto _ : state) {
+    ExecuteLine(t, t.Command, CurrentLine(t));
+  }
+  state.SetItemsProcessed(state.iterations());
+  benchmark::DoNotOptimize(t.m.R.A);
+}
+BENCHMARK(BM_ExecuteLoop);
+
+void FillRandom(Trainer& t) {
+  BuildMachine(t, [gen = std::mt19937_64(42)]() mutable {
+    return std::generate_canonical<double, 53>(gen);
+  });
+}
+
+void BM_FullDisassembly(benchmark::State& state) {
+  NullView view;
+  Trainer t(view, NoSleep);
+  FillRandom(t);
+  for (auto _ : state) FullDisassembly(t.listing);
+  state.SetItemsProcessed(state.iterations() * kShownRows);
+}
+BENCHMARK(BM_FullDisassembly)->Unit(benchmark::kMicrosecond);
+
+void BM_BoundedDisassemblyStep(benchmark::State& state) {
+  NullView view;
+  Trainer t(view, NoSleep);
+  FillRandom(t);
+  for (auto _ : state) BoundedDisassembly(t.listing, kStepBound);
+}
+BENCHMARK(BM_BoundedDisassemblyStep)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace tamrel

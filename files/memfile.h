@@ -1,0 +1,23 @@
+// Memory image files: exactly 30000 raw bytes, 8200h to F72Fh in address order, no header.
+// Save writes the code column (what the listing shows), Open fills memory and the code
+// column and decodes the listing anew, New clears both.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "files/safefile.h"
+#include "interpreter/interpreter.h"
+
+namespace tamrel {
+
+constexpr size_t kImageSize = 30000;
+
+// Each returns the failure text, or nothing on success.
+std::optional<std::string> SaveImage(const Listing& l, const std::string& path,
+                                     WriteFn write = nullptr);
+// The whole image is read first: a failed or short read changes nothing at all.
+std::optional<std::string> OpenImage(Core& c, const std::string& path);
+void NewImage(Core& c);
+
+}  // namespace tamrel

@@ -1,0 +1,53 @@
+// The instruction interpreter: carries out one line of listing text on the machine. It never
+// decodes machine code; the text of the mnemonic column is what runs.
+//
+// A line is split into a mnemonic and two operands, the mnemonic is matched whole and
+// case-sensitively against 76 keywords, and the instruction runs with the trainer's own
+// flag rules (which deliberately differ from the processor's). Anything else does nothing.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "listing/listing.h"
+#include "machine/machine.h"
+#include "panel/view.h"
+
+namespace tamrel {
+
+struct TCommand {
+  int32_t ByteValue = 0;
+  int32_t PairValue = 0;
+  int32_t PairValue2 = 0;
+  std::string Line;
+  std::string Mnemonic;
+  std::string Operand1;
+  std::string Operand2;
+};
+
+// What one line can reach: the machine, the listing (STA writes a code text) and the view
+// (the byte-showing monitor routine, LHLD's register refresh).
+struct Core {
+  Machine m;
+  Listing listing;
+  PanelView* view = nullptr;  // never null once the owner is built
+  void (*sleep1ms)() = nullptr;  // NOP's pause; tests put a no-op here
+};
+
+void RealSleep1ms();
+
+// Returns the stop indication: true for RST and HLT only.
+bool ExecuteLine(Core& c, TCommand& t, std::string_view line);
+void SplitLine(TCommand& t);
+
+// Each returns whether the name named something; an unknown name leaves the command as it was.
+bool ReadRegister(Core& c, TCommand& t, std::string_view name);
+bool WriteRegister(Core& c, const TCommand& t, std::string_view name);
+bool ReadPair(Core& c, TCommand& t, std::string_view name);
+bool WritePair(Core& c, const TCommand& t, std::string_view name);
+
+// Calls into the trainer's monitor program that the interpreter carries out itself.
+bool MonitorCall(Core& c, TCommand& t, std::string_view addressText);
+
+}  // namespace tamrel

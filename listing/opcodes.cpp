@@ -1,0 +1,127 @@
+#include "listing/opcodes.h"
+
+#include "machine/numtext.h"
+
+namespace tamrel {
+
+namespace {
+
+constexpr const char* kRegs = "BCDEHLMA";
+constexpr const char* kAlu[8] = {"ADD", "ADC", "SUB", "SBB", "ANA", "XRA", "ORA", "CMP"};
+constexpr const char* kU = "     -";
+
+// 00h-3Fh and C0h-FFh, eight to a line.
+constexpr const char* kLowQuarter[64] = {
+    "NOP", "LXI B",  "STAX B", "INX B",  "INR B", "DCR B", "MVI B", "RLC",
+    kU,    "DAD B",  "LDAX B", "DCX B",  "INR C", "DCR C", "MVI C", "RRC",
+    kU,    "LXI D",  "STAX D", "INX D",  "INR D", "DCR D", "MVI D", "RAL",
+    kU,    "DAD D",  "LDAX D", "DCX D",  "INR E", "DCR E", "MVI E", "RAR",
+    kU,    "LXI H",  "SHLD",   "INX H",  "INR H", "DCR H", "MVI H", "DAA",
+    kU,    "DAD H",  "LHLD",   "DCX H",  "INR L", "DCR L", "MVI L", "CMA",
+    kU,    "LXI SP", "STA",    "INX SP", "INR M", "DCR M", "MVI M", "STC",
+    kU,    "DAD SP", "LDA",    "DCX SP", "INR A", "DCR A", "MVI A", "CMC",
+};
+constexpr const char* kHighQuarter[64] = {
+    "RNZ", "POP B",   "JNZ", "JMP",  "CNZ", "PUSH B",   "ADI", "RST 0",
+    "RZ",  "RET",     "JZ",  kU,     "CZ",  "CALL",     "ACI", "RST 1",
+    "RNC", "POP D",   "JNC", "OUT",  "CNC", "PUSH D",   "SUI", "RST 2",
+    "RC",  kU,        "JC",  "IN",   "CC",  kU,         "SBI", "RST 3",
+    "RPO", "POP H",   "JPO", "XTHL", "CPO", "PUSH H",   "ANI", "RST 4",
+    "RPE", "PCHL",    "JPE", "XCHG", "CPE", kU,         "XRI", "RST 5",
+    "RP",  "POP PSW", "JP",  "DI",   "CP",  "PUSH PSW", "ORI", "RST 6",
+    "RM",  "SPHL",    "JM",  "EI",   "CM",  kU,         "CPI", "RST 7",
+};
+
+// The length follows from the first word of the text, as the listing's own rule has it.
+uint8_t LengthOf(std::string_view text) {
+  const std::string_view word = text.substr(0, text.find(' '));
+  for (std::string_view w : {"MVI", "IN", "OUT", "ADI", "ACI", "SUI", "SBI", "CPI", "ANI", "XRI",
+                             "ORI"})
+    if (word == w) return 2;
+  for (std::string_view w : {"LXI", "LDA", "STA", "LHLD", "SHLD", "JMP", "JC", "JNC", "JZ", "JNZ",
+                             "JM", "JP", "JPE", "JPO", "CALL", "CC", "CNC", "CZ", "CNZ", "CM",
+                             "CP", "CPE", "CPO"})
+    if (word == w) return 3;
+  return 1;
+}
+
+ComTable BuildTable() {
+  ComTable t;
+  for (int op = 0; op < 256; ++op) {
+    std::string text;
+    if (op < 0x40) {
+      text = kLowQuarter[op];
+    } else if (op < 0x80) {
+      if (op == 0x76) {
+        text = "HLT";
+      } else {
+        text = "MOV ";
+        text += kRegs[(op >> 3) & 7];
+        text += ", ";
+        text += kRegs[op & 7];
+      }
+    } else if (op < 0xC0) {
+      text = kAlu[(op >> 3) & 7];
+      text += ' ';
+      text += kRegs[op & 7];
+    } else {
+      text = kHighQuarter[op - 0xC0];
+    }
+    t[op].Length = LengthOf(text);
+    t[op].TableText = std::move(text);
+  }
+  return t;
+}
+
+}  // namespace
+
+const ComTable& ComTab() {
+  static const ComTable table = BuildTable();
+  return table;
+}
+
+int FindOpcode(std::string_view text) {
+  const ComTable& t = ComTab();
+  for (int op = 0; op < 256; ++op)
+    if (t[op].TableText == text) return op;
+  return -1;
+}
+
+int DecodeAt(Listing& l, int64_t row) {
+  const TComTab& e = ComTab()[static_cast<uint8_t>(HexTextToInt(l.Code(row)))];
+  if (e.Length == 1) {
+    l.SetMnemonic(row, e.TableText);
+    return 1;
+  }
+  // Operand texts are copied as they stand, high byte first; a row past the end reads empty.
+  char buf[32];
+  size_t n = e.TableText.copy(buf, 16);
+  const bool longText = e.TableText.size() > 4;
+  if (longText) buf[n++] = ',';
+  buf[n++] = ' ';
+  auto put = [&](const std::string& s) { n += s.copy(buf + n, std::min<size_t>(s.size(), 6)); };
+  if (e.Length == 3) put(l.Code(row + 2));
+  put(l.Code(row + 1));
+  l.SetMnemonic(row, std::string_view(buf, n));
+  return e.Length;
+}
+
+void FullDisassembly(Listing& l) {
+  for (int64_t row = 1; row <= kShownRows; ++row) l.SetMnemonic(row, {});
+  for (int64_t row = 1; row <= kShownRows;) row += DecodeAt(l, row);
+}
+
+void BoundedDisassembly(Listing& l, int64_t bound) {
+  const int64_t limit = bound - 0x8200;
+  int count = 0;
+  for (int64_t row = 1;;) {
+    const int len = ComTab()[static_cast<uint8_t>(HexTextToInt(l.Code(row)))].Length;
+    for (int k = 1; k < len; ++k) l.SetMnemonic(row + k, {});
+    DecodeAt(l, row);
+    row += len;
+    if (row > limit) ++count;
+    if (row > kShownRows || (len == 1 && count >= 11)) break;
+  }
+}
+
+}  // namespace tamrel

@@ -1,0 +1,43 @@
+#include "listing/shift.h"
+
+#include <algorithm>
+
+#include "listing/opcodes.h"
+#include "machine/numtext.h"
+
+namespace tamrel {
+
+namespace {
+
+void RewriteCodes(Core& c, int64_t firstAddr, int64_t lastAddr) {
+  for (int64_t a = firstAddr; a <= lastAddr; ++a)
+    c.listing.SetCode(RowOfAddress(a), ByteText(c.m.Mem.Read(a)));
+}
+
+}  // namespace
+
+void ShiftDown(Core& c) {
+  const int64_t pc = c.m.PC;
+  if (!InWindow(pc)) return;
+  Memory& mem = c.m.Mem;
+  const int64_t blockEnd = std::min<int64_t>(pc + kShiftBlock, kMemLast);  // last written
+  for (int64_t a = blockEnd - 1; a >= pc; --a) mem.Write(a + 1, mem.Read(a));
+  mem.Write(pc, 0);
+  // The fixed window at the top of memory, and the moved block itself, so that what runs
+  // and what is saved follow the moved bytes wherever the PC was.
+  RewriteCodes(c, kMemFirst, AddressOfRow(kShiftDownCodeRows));
+  RewriteCodes(c, pc, blockEnd);
+  BoundedDisassembly(c.listing, std::max<int64_t>(kShiftDownBound, pc + kShiftBlock));
+}
+
+void ShiftUp(Core& c) {
+  const int64_t pc = c.m.PC;
+  if (!InWindow(pc)) return;
+  Memory& mem = c.m.Mem;
+  const int64_t last = std::min<int64_t>(pc + kShiftBlock - 1, kMemLast);
+  for (int64_t a = pc; a <= last && a < kMemLast; ++a) mem.Write(a, mem.Read(a + 1));
+  RewriteCodes(c, pc, last);
+  BoundedDisassembly(c.listing, pc + kShiftBlock - 1);
+}
+
+}  // namespace tamrel

@@ -1,0 +1,91 @@
+// The emulated trainer's state: a 30001-byte memory window at 8200h..F730h, the register
+// set, the program counter, the stack pointer and the five condition flags.
+//
+// Deliberately not the 8080: A is a 32-bit integer that an arithmetic step may push out of
+// a byte until FlagsFromA brings it back, F is only ever an output of the flag record, and
+// memory outside the window does not exist (reads give FFh, writes are dropped).
+//
+//   F, most significant bit first:   S  Z  0  AC  0  P  1  CY
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string_view>
+
+namespace tamrel {
+
+constexpr int32_t kMemFirst = 0x8200;  // address of element 0
+constexpr int32_t kMemLast = 0xF730;   // address of element 30000
+constexpr int32_t kMemSize = kMemLast - kMemFirst + 1;  // 30001
+constexpr int32_t kPowerUpPC = 0x8200;
+constexpr int32_t kPowerUpSP = 0xF72F;
+
+constexpr bool InWindow(int64_t addr) { return addr >= kMemFirst && addr <= kMemLast; }
+
+// Wrapping 32-bit arithmetic, the way the trainer's integers behave, without signed overflow.
+constexpr int32_t Wrap(int64_t v) { return static_cast<int32_t>(static_cast<uint32_t>(v)); }
+constexpr int32_t AddWrap(int32_t a, int32_t b) {
+  return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+}
+constexpr int32_t SubWrap(int32_t a, int32_t b) {
+  return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
+}
+
+// The only way into the memory array: nothing else indexes it.
+class Memory {
+ public:
+  uint8_t Read(int64_t addr) const { return InWindow(addr) ? bytes_[addr - kMemFirst] : 0xFF; }
+  void Write(int64_t addr, uint8_t v) {
+    if (InWindow(addr)) bytes_[addr - kMemFirst] = v;
+  }
+  bool operator==(const Memory&) const = default;
+
+ private:
+  std::array<uint8_t, kMemSize> bytes_{};
+};
+
+struct TRegisters {
+  int32_t A = 0;
+  uint8_t B = 0, C = 0, D = 0, E = 0, H = 0, L = 0;
+  uint8_t M = 0;  // a shown byte only; the operand name M means the memory byte at HL
+  uint8_t F = 2;
+  bool operator==(const TRegisters&) const = default;
+};
+
+struct TFlags {
+  uint8_t CY = 0, P = 0, AC = 0, Z = 0, S = 0;
+  bool operator==(const TFlags&) const = default;
+};
+
+struct Machine {
+  Memory Mem;
+  TRegisters R;
+  int32_t PC = kPowerUpPC;
+  int32_t SP = kPowerUpSP;
+  TFlags Flags;
+};
+
+enum class Flag { CY, P, AC, Z, S };
+
+void PackFlags(Machine& m);
+void SetFlag(Machine& m, Flag f, int value);
+// By name, compared whole and case-sensitively; an unknown name only repacks F.
+void SetFlag(Machine& m, std::string_view name, int value);
+// Brings A back into a byte (one correction of 256 each way, setting CY on a wrap; never
+// clearing it), then derives Z, S and P from A.
+void FlagsFromA(Machine& m);
+// The second character of IntToHexText(v) read as a hex digit; v mod 16 for 0..255.
+int32_t LowDigit(int32_t v);
+void AuxCarryAdd(Machine& m, uint8_t x, int32_t byteValue);
+void AuxCarrySub(Machine& m, uint8_t x, int32_t byteValue);
+void InitRegisters(TRegisters& r);
+
+// Uniform numbers in [0, 1); the window seeds it from the clock, tests pass their own.
+using RandomSource = std::function<double()>;
+RandomSource ClockSeededRandom();
+// Each byte in address order gets Round(r * 255), halves to even.
+void RandomFill(Memory& mem, const RandomSource& rnd);
+uint8_t RoundToByte(double r);
+
+}  // namespace tamrel

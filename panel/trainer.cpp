@@ -1,0 +1,163 @@
+#include "panel/trainer.h"
+
+#include "listing/opcodes.h"
+#include "machine/numtext.h"
+
+namespace tamrel {
+
+void BuildMachine(Trainer& t, const RandomSource& rnd) {
+  t.listing.WriteHeader();
+  t.listing.WriteAddresses();
+  RandomFill(t.m.Mem, rnd);
+  t.listing.WriteCodesFrom(t.m.Mem);
+  InitRegisters(t.m.R);
+  t.view->ShowRegisters(t.m.R);
+  FullDisassembly(t.listing);
+}
+
+void ResetPanel(Trainer& t) {
+  t.Display.AddrMode = false;
+  t.Display.DataMode = false;
+  t.m.SP = kPowerUpSP;
+  t.view->ShowStackPointer("SP=" + IntToHexText(t.m.SP));
+  t.m.PC = kPowerUpPC;
+  RefreshPanel(t);
+}
+
+const std::string& CurrentLine(const Trainer& t) { return t.listing.CurrentCell(kMnemCol, t.m.PC); }
+
+void RefreshPanel(Trainer& t) {
+  t.view->ShowAddress(IntToHexText(t.m.PC));
+  t.view->ShowData(t.listing.CurrentCell(kCodeCol, t.m.PC));
+  t.view->ShowEntry(t.listing.CurrentCell(kMnemCol, t.m.PC));
+}
+
+void HexKey(Trainer& t, char digit) {
+  if (t.Display.AddrMode) t.Display.AddrDigits.push_back(digit);
+  if (t.Display.DataMode) t.Display.DataDigits.push_back(digit);
+  PanelDigit(t);
+}
+
+void PanelDigit(Trainer& t) {
+  TDisplay& d = t.Display;
+  if (d.AddrMode) {
+    if (d.AddrDigits.size() > 4) d.AddrDigits.erase(4, 1);
+    t.view->ShowAddress(d.AddrDigits);
+    if (d.AddrDigits.size() == 4) {
+      t.m.PC = HexTextToInt(d.AddrDigits);
+      t.view->ShowData(t.m.PC >= kMemFirst ? std::string_view(t.listing.CurrentCell(kCodeCol, t.m.PC))
+                                           : std::string_view("FF"));
+      t.view->ShowEntry(t.listing.CurrentCell(kMnemCol, t.m.PC));
+    }
+  }
+  if (d.DataMode) {
+    if (d.DataDigits.size() > 2) d.DataDigits.erase(2, 1);
+    t.view->ShowData(d.DataDigits);
+    if (d.DataDigits.size() == 2 && InWindow(t.m.PC)) {
+      StoreByte(t, t.m.PC, static_cast<uint8_t>(HexTextToInt(d.DataDigits)), d.DataDigits);
+      BoundedDisassembly(t.listing, t.m.PC);
+      t.view->ShowEntry(t.listing.CurrentCell(kMnemCol, t.m.PC));
+    }
+  }
+}
+
+void MemKey(Trainer& t) {
+  if (t.Display.DataMode) {
+    t.m.PC = AddWrap(t.m.PC, -1);
+    RefreshPanel(t);
+  }
+  t.Display.AddrMode = false;
+  t.Display.DataMode = true;
+  t.view->ShowData(",");
+  t.Display.DataDigits.clear();
+}
+
+void NextKey(Trainer& t) {
+  t.m.PC = AddWrap(t.m.PC, 1);
+  t.view->ShowAddress(IntToHexText(t.m.PC));
+  if (t.Display.DataMode) t.Display.DataDigits.clear();
+  t.view->ShowData(t.listing.CurrentCell(kCodeCol, t.m.PC));
+  t.view->ShowEntry(t.listing.CurrentCell(kMnemCol, t.m.PC));
+}
+
+void AddrKey(Trainer& t) {
+  t.Display.AddrDigits.clear();
+  t.Display.AddrMode = true;
+  t.Display.DataMode = false;
+}
+
+void RstKey(Trainer& t) {
+  t.m.PC = kPowerUpPC;
+  RefreshPanel(t);
+  t.StopRequest = true;
+}
+
+void StepKey(Trainer& t) {
+  ExecuteLine(t, t.Command, CurrentLine(t));
+  t.view->ShowRegisters(t.m.R);
+  RefreshPanel(t);
+  t.view->ShowFlags(t.m.Flags);
+  t.view->ShowStackPointer(IntToHexText(t.m.SP));
+  BoundedDisassembly(t.listing, kStepBound);
+}
+
+void RunKey(Trainer& t) {
+  using Clock = std::chrono::steady_clock;
+  t.StopRequest = false;
+  t.view->ShowAddress("");
+  t.view->ShowData("");
+  ++t.RunDepth;
+  // Window events go through before a line whenever a time slice has passed (checked every
+  // few dozen lines, and after every NOP pause), so a key waits about a millisecond at most
+  // and every handler still runs between two lines.
+  Clock::time_point lastEvents{};
+  unsigned sinceCheck = 0;
+  bool due = true;
+  for (;;) {
+    if (due) {
+      t.view->ProcessEvents();
+      lastEvents = Clock::now();
+      sinceCheck = 0;
+    }
+    const std::string& line = CurrentLine(t);
+    const bool paused = !line.empty() && line[0] == 'N' && line == "NOP";
+    const bool stop = ExecuteLine(t, t.Command, line);
+    if (stop || t.StopRequest) break;
+    due = paused || t.EventSlice.count() == 0;
+    if (!due && ++sinceCheck >= 64) {
+      due = Clock::now() - lastEvents >= t.EventSlice;
+      sinceCheck = 0;
+    }
+  }
+  --t.RunDepth;
+  if (t.StopRequest) t.m.PC = kPowerUpPC;
+  t.view->ShowRegisters(t.m.R);
+  t.view->ShowFlags(t.m.Flags);
+  RefreshPanel(t);
+  BoundedDisassembly(t.listing, kRunBound);
+  t.view->ShowStackPointer(IntToHexText(t.m.SP));
+}
+
+void SelectRow(Trainer& t, int64_t row) {
+  t.m.PC = static_cast<int32_t>(AddressOfRow(row));
+  t.view->ShowAddress(t.listing.Cell(kAddrCol, row));
+  t.view->ShowEntry(t.listing.Mnemonic(row));
+  t.view->ShowData(t.listing.Code(row));
+}
+
+void FlagBoxesClicked(Trainer& t, bool cy, bool p, bool ac, bool z, bool s) {
+  TFlags& f = t.m.Flags;
+  f.CY = cy;
+  f.P = p;
+  f.AC = ac;
+  f.Z = z;
+  f.S = s;
+  PackFlags(t.m);
+}
+
+void Edit3KeyDown(Trainer& t, EntryKey k) {
+  if (k == EntryKey::Backspace) Edit3Backspace(t.Entry);
+  if (k == EntryKey::Enter) NextKey(t);
+}
+
+}  // namespace tamrel

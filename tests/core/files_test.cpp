@@ -1,0 +1,206 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "fake_view.h"
+#include "files/memfile.h"
+#include "files/printout.h"
+
+namespace tamrel {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct TempDir {
+  fs::path path;
+  TempDir() {
+    std::string tmpl = (fs::temp_directory_path() / "tamrel-XXXXXX").string();
+    path = ::mkdtemp(tmpl.data());
+  }
+  ~TempDir() { fs::remove_all(path); }
+  std::string operator/(const char* name) const { return (path / name).string(); }
+  size_t Entries() const { return static_cast<size_t>(std::distance(fs::directory_iterator(path), {})); }
+};
+
+std::string Slurp(const std::string& p) {
+  std::ifstream in(p, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void Spit(const std::string& p, const std::string& bytes) {
+  std::ofstream(p, std::ios::binary) << bytes;
+}
+
+struct Snapshot {
+  Memory mem;
+  std::vector<std::string> cols[3];
+  explicit Snapshot(const Trainer& t) : mem(t.m.Mem) {
+    for (int c = 0; c < 3; ++c)
+      for (int64_t row = 0; row <= kLastRow; ++row) cols[c].push_back(t.listing.Cell(c, row));
+  }
+  bool operator==(const Snapshot&) const = default;
+};
+
+TEST(MemoryImage, SaveWritesTheCodeColumn) {
+  TempDir dir;
+  test::Bench b;
+  b.t.listing.SetCode(1, "3E");
+  b.t.listing.SetCode(2, "3e");   // rejected text: 00h
+  b.t.m.Mem.Write(0x8202, 0x99);  // memory drifted from the code column: the code wins
+  b.t.listing.SetCode(30001, "AB");
+  Spit(dir / "a.mem", std::string(40000, 'x'));  // a longer file is replaced whole
+  ASSERT_FALSE(SaveImage(b.t.listing, dir / "a.mem"));
+  const std::string bytes = Slurp(dir / "a.mem");
+  ASSERT_EQ(bytes.size(), kImageSize);
+  EXPECT_EQ(uint8_t(bytes[0]), 0x3E);
+  EXPECT_EQ(uint8_t(bytes[1]), 0x00);
+  EXPECT_EQ(uint8_t(bytes[2]), 0x00);
+  EXPECT_EQ(dir.Entries(), 1u);  // no temporary file left behind
+}
+
+TEST(MemoryImage, SaveThenOpenRoundTrip) {
+  TempDir dir;
+  test::Bench a;
+  RandomFill(a.t.m.Mem, ClockSeededRandom());
+  a.t.listing.WriteCodesFrom(a.t.m.Mem);
+  a.t.listing.SetMnemonic(1, "typed by hand");
+  ASSERT_FALSE(SaveImage(a.t.listing, dir / "r.mem"));
+  test::Bench b;
+  b.t.m.Mem.Write(0xF730, 0x5A);
+  ASSERT_FALSE(OpenImage(b.t, dir / "r.mem"));
+  for (int64_t row = 1; row <= kShownRows; ++row) ASSERT_EQ(b.t.listing.Code(row), a.t.listing.Code(row));
+  EXPECT_EQ(b.t.m.Mem.Read(0xF730), 0x5A);  // not part of an image
+  test::Bench c;
+  c.t.listing = b.t.listing;
+  FullDisassembly(c.t.listing);
+  for (int64_t row = 1; row <= kShownRows; ++row) ASSERT_EQ(b.t.listing.Mnemonic(row), c.t.listing.Mnemonic(row));
+}
+
+TEST(MemoryImage, OpenFailuresChangeNothing) {
+  TempDir dir;
+  Spit(dir / "empty.mem", "");
+  Spit(dir / "short.mem", std::string(100, '\x76'));
+  Spit(dir / "almost.mem", std::string(29999, '\x76'));
+  fs::create_directory(dir / "folder.mem");
+  const struct {
+    std::string path;
+    const char* text;
+  } cases[] = {
+      {dir / "missing.mem", "File not found"},
+      {dir / "missing" , "File not found"},
+      {dir / "nowhere/a.mem", "Invalid filename"},
+      {dir / "folder.mem", "File access denied"},
+      {dir / "empty.mem", "Read beyond end of file"},
+      {dir / "short.mem", "Read beyond end of file"},
+      {dir / "almost.mem", "Read beyond end of file"},
+  };
+  for (const auto& c : cases) {
+    test::Bench b;
+    const Snapshot before(b.t);
+    const auto err = OpenImage(b.t, c.path);
+    ASSERT_TRUE(err) << c.path;
+    EXPECT_EQ(*err, c.text) << c.path;
+    EXPECT_TRUE(Snapshot(b.t) == before) << c.path;
+  }
+}
+
+TEST(MemoryImage, OpenUsesTheFirst30000Bytes) {
+  TempDir dir;
+  std::string bytes(30001, '\x76');
+  bytes[0] = '\x3E';
+  bytes[30000] = '\x11';
+  Spit(dir / "long.mem", bytes);
+  test::Bench b;
+  ASSERT_FALSE(OpenImage(b.t, dir / "long.mem"));
+  EXPECT_EQ(b.t.listing.Mnemonic(1), "MVI A, 76");
+  EXPECT_EQ(b.t.m.Mem.Read(0xF72F), 0x76);
+  EXPECT_EQ(b.t.m.Mem.Read(0xF730), 0x00);
+}
+
+TEST(MemoryImage, NewClearsEverything) {
+  test::Bench b;
+  b.t.m.Mem.Write(0xF730, 9);
+  b.t.listing.SetCode(30001, "09");
+  b.t.listing.SetCode(5, "76");
+  FullDisassembly(b.t.listing);
+  NewImage(b.t);
+  EXPECT_EQ(b.t.m.Mem, Memory{});
+  for (int64_t row = 1; row <= kLastRow; ++row) ASSERT_EQ(b.t.listing.Code(row), "00");
+  EXPECT_EQ(b.t.listing.Mnemonic(5), "NOP");
+}
+
+ssize_t FullDevice(int, const void*, size_t) {
+  errno = ENOSPC;
+  return -1;
+}
+ssize_t ShortWrite(int, const void*, size_t n) { return n > 10 ? 10 : static_cast<ssize_t>(n) - 1; }
+ssize_t BrokenDevice(int, const void*, size_t) {
+  errno = EIO;
+  return -1;
+}
+
+TEST(MemoryImage, FailedSavesKeepTheOldFile) {
+  TempDir dir;
+  test::Bench b;
+  const struct {
+    std::string path;
+    WriteFn write;
+    const char* text;
+  } cases[] = {
+      {dir / "old.mem", FullDevice, "Disk full"},
+      {dir / "old.mem", ShortWrite, "Disk full"},
+      {dir / "old.mem", BrokenDevice, "I/O error 5"},
+      {dir / "nowhere/x.mem", nullptr, "Invalid filename"},
+      {dir / "folder.mem", nullptr, "File access denied"},
+      {"/dev/full", nullptr, "Disk full"},
+  };
+  fs::create_directory(dir / "folder.mem");
+  for (const auto& c : cases) {
+    Spit(dir / "old.mem", "precious");
+    const auto err = SaveImage(b.t.listing, c.path, c.write);
+    ASSERT_TRUE(err) << c.path;
+    EXPECT_EQ(*err, c.text) << c.path;
+    EXPECT_EQ(Slurp(dir / "old.mem"), "precious");
+    EXPECT_EQ(dir.Entries(), 2u) << "a temporary file was left behind";
+  }
+}
+
+TEST(Printout, LinesAreByteExact) {
+  test::Bench b;
+  b.Type(0x8200, {"MVI A, 05"});
+  EXPECT_EQ(PrintoutText(b.t.listing, 0x8201),
+            "8200    MVI A, 05       3E\r\n"
+            "8201                    05\r\n");
+  EXPECT_EQ(PrintoutText(b.t.listing, 0x8200).size(), 28u);  // 26 characters and CR LF
+  EXPECT_EQ(PrintoutText(b.t.listing, 0x81FF), "");
+  EXPECT_EQ(PrintoutText(b.t.listing, 0x8203).size(), 4 * 28u);
+  for (const size_t len : {15, 16, 20}) {
+    b.t.listing.SetMnemonic(1, std::string(len, 'M'));
+    const std::string line = PrintoutText(b.t.listing, 0x8200);
+    EXPECT_EQ(line, "8200    " + std::string(len, 'M') + std::string(len < 16 ? 16 - len : 0, ' ') + "3E\r\n");
+  }
+  // Past the last row the print-out stops at F730h.
+  const std::string all = PrintoutText(b.t.listing, 0xFFFF);
+  EXPECT_EQ(all.substr(all.size() - 28, 4), "F730");
+}
+
+TEST(Printout, WritesAndFails) {
+  TempDir dir;
+  test::Bench b;
+  ASSERT_FALSE(PrintListing(b.t.listing, 0x81FF, dir / "empty.txt"));
+  EXPECT_EQ(fs::file_size(dir / "empty.txt"), 0u);
+  ASSERT_FALSE(PrintListing(b.t.listing, 0x8203, dir / "p.txt"));
+  EXPECT_EQ(Slurp(dir / "p.txt"), PrintoutText(b.t.listing, 0x8203));
+
+  EXPECT_EQ(PrintListing(b.t.listing, 0x8203, dir / "nowhere/p.txt"), "Cannot create file " + dir / "nowhere/p.txt");
+  EXPECT_EQ(PrintListing(b.t.listing, 0x8203, dir / "p.txt", FullDevice), "Stream write error");
+  EXPECT_EQ(Slurp(dir / "p.txt"), PrintoutText(b.t.listing, 0x8203));
+  EXPECT_EQ(dir.Entries(), 2u);
+}
+
+}  // namespace
+}  // namespace tamrel

@@ -1,0 +1,153 @@
+#include <gtest/gtest.h>
+
+#include "fake_view.h"
+#include "listing/opcodes.h"
+
+namespace tamrel {
+namespace {
+
+using test::Bench;
+
+// Instruction lengths of the 8080, written out independently of the table's own rule.
+constexpr const char* kLengths =
+    "1311112111111121"  // 0x
+    "1311112111111121"  // 1x
+    "1331112111311121"  // 2x
+    "1331112111311121"  // 3x
+    "1111111111111111"  // 4x
+    "1111111111111111"  // 5x
+    "1111111111111111"  // 6x
+    "1111111111111111"  // 7x
+    "1111111111111111"  // 8x
+    "1111111111111111"  // 9x
+    "1111111111111111"  // Ax
+    "1111111111111111"  // Bx
+    "1133312111313321"  // Cx
+    "1132312111323121"  // Dx
+    "1131312111313121"  // Ex
+    "1131312111313121";  // Fx
+
+TEST(OpcodeTable, LengthsAndTexts) {
+  int count[4] = {};
+  for (int op = 0; op < 256; ++op) {
+    EXPECT_EQ(ComTab()[op].Length, kLengths[op] - '0') << std::hex << op;
+    ++count[ComTab()[op].Length];
+  }
+  EXPECT_EQ(count[1], 212);
+  EXPECT_EQ(count[2], 18);
+  EXPECT_EQ(count[3], 26);
+  const struct {
+    int op;
+    const char* text;
+  } texts[] = {{0x00, "NOP"},      {0x08, "     -"},   {0x31, "LXI SP"},  {0x40, "MOV B, B"},
+               {0x47, "MOV B, A"}, {0x76, "HLT"},      {0x77, "MOV M, A"}, {0x7E, "MOV A, M"},
+               {0x80, "ADD B"},    {0x86, "ADD M"},    {0x97, "SUB A"},    {0xAF, "XRA A"},
+               {0xBE, "CMP M"},    {0xCB, "     -"},   {0xCF, "RST 1"},    {0xF1, "POP PSW"},
+               {0xF5, "PUSH PSW"}, {0xFB, "EI"},       {0xFD, "     -"},   {0xFE, "CPI"}};
+  for (const auto& c : texts) EXPECT_EQ(ComTab()[c.op].TableText, c.text);
+  EXPECT_EQ(FindOpcode("     -"), 0x08);
+  EXPECT_EQ(FindOpcode("CP"), 0xF4);
+  EXPECT_EQ(FindOpcode("mov a, b"), -1);
+  for (int op = 0; op < 256; ++op) {
+    if (ComTab()[op].TableText != kUnassignedText) {
+      EXPECT_EQ(FindOpcode(ComTab()[op].TableText), op);
+    }
+  }
+}
+
+struct ListingBench : Bench {
+  void Codes(int64_t row, std::initializer_list<const char*> codes) {
+    for (const char* c : codes) t.listing.SetCode(row++, c);
+  }
+  const std::string& Mn(int64_t row) { return t.listing.Mnemonic(row); }
+};
+
+TEST(Disassembly, DecodedTexts) {
+  const struct {
+    std::vector<const char*> codes;
+    const char* text;
+  } cases[] = {
+      {{"00"}, "NOP"},           {{"3E", "05"}, "MVI A, 05"},   {{"FE", "0D"}, "CPI 0D"},
+      {{"D3", "10"}, "OUT 10"},  {{"21", "2F", "F7"}, "LXI H, F72F"}, {{"C3", "00", "82"}, "JMP 8200"},
+      {{"CD", "57", "02"}, "CALL 0257"}, {{"22", "00", "83"}, "SHLD 8300"},
+      {{"01", "34", "12"}, "LXI B, 1234"}, {{"CB"}, "     -"}, {{"3E", "3e"}, "MVI A, 3e"},
+      {{"3e"}, "NOP"}, {{"33"}, "INX SP"},
+  };
+  for (const auto& c : cases) {
+    ListingBench b;
+    int64_t row = 1;
+    for (const char* code : c.codes) b.t.listing.SetCode(row++, code);
+    FullDisassembly(b.t.listing);
+    EXPECT_EQ(b.Mn(1), c.text);
+    for (size_t k = 1; k < c.codes.size(); ++k) EXPECT_EQ(b.Mn(static_cast<int64_t>(k) + 1), "");
+  }
+}
+
+TEST(Disassembly, ListingShapeAndEnd) {
+  ListingBench b;
+  const Listing& l = b.t.listing;
+  EXPECT_EQ(l.Cell(kAddrCol, 0), kHeaderAddr);
+  EXPECT_EQ(l.Cell(kMnemCol, 0), kHeaderMnem);
+  EXPECT_EQ(l.Cell(kCodeCol, 0), kHeaderCode);
+  EXPECT_EQ(l.Cell(kAddrCol, 1), "8200");
+  EXPECT_EQ(l.Cell(kAddrCol, 30000), "F72F");
+  EXPECT_EQ(l.Cell(kAddrCol, 30001), "F730");
+  EXPECT_EQ(l.Cell(kAddrCol, 30002), "");
+  EXPECT_EQ(l.Cell(kCodeCol, -1), "");
+  EXPECT_EQ(l.CurrentCell(kCodeCol, 0x81FF), "");
+  for (int64_t row = 1; row <= kShownRows; ++row) ASSERT_EQ(b.Mn(row), "NOP") << row;
+  // A three-byte opcode in the last shown row reads row 30001 and an empty row past it.
+  b.Codes(30000, {"C3", "5A"});
+  FullDisassembly(b.t.listing);
+  EXPECT_EQ(b.Mn(30000), "JMP 5A");
+  EXPECT_EQ(b.Mn(30001), "");
+}
+
+TEST(Disassembly, BoundedStopsAfterElevenInstructions) {
+  ListingBench b;
+  for (int64_t row = 1; row <= 40; ++row) b.t.listing.SetMnemonic(row, "old");
+  BoundedDisassembly(b.t.listing, 0x8200);
+  for (int64_t row = 1; row <= 11; ++row) EXPECT_EQ(b.Mn(row), "NOP") << row;
+  EXPECT_EQ(b.Mn(12), "old");
+
+  // The eleventh is a three-byte instruction: the pass goes on to the next one-byte one.
+  for (int64_t row = 1; row <= 40; ++row) b.t.listing.SetMnemonic(row, "old");
+  b.Codes(11, {"C3", "00", "82", "3E", "01"});
+  BoundedDisassembly(b.t.listing, 0x8200);
+  EXPECT_EQ(b.Mn(11), "JMP 8200");
+  EXPECT_EQ(b.Mn(12), "");
+  EXPECT_EQ(b.Mn(14), "MVI A, 01");
+  EXPECT_EQ(b.Mn(15), "");
+  EXPECT_EQ(b.Mn(16), "NOP");
+  EXPECT_EQ(b.Mn(17), "old");
+}
+
+TEST(Disassembly, BoundedRepairsOnlyUpToItsStop) {
+  ListingBench b;
+  b.Codes(1, {"01"});  // LXI B: rows 2 and 3 become its operand
+  BoundedDisassembly(b.t.listing, kStepBound);
+  EXPECT_EQ(b.Mn(1), "LXI B, 0000");
+  EXPECT_EQ(b.Mn(2), "");
+  const int64_t boundRow = RowOfAddress(kStepBound);
+  EXPECT_EQ(b.Mn(boundRow + 20), "NOP");
+  b.t.listing.SetCode(RowOfAddress(0x9000), "76");  // far past the bound: not decoded
+  BoundedDisassembly(b.t.listing, kStepBound);
+  EXPECT_EQ(b.Mn(RowOfAddress(0x9000)), "NOP");
+}
+
+TEST(Listing, SelectingARow) {
+  Bench b;
+  b.t.listing.SetCode(5, "3E");
+  b.t.listing.SetCode(6, "07");
+  FullDisassembly(b.t.listing);
+  SelectRow(b.t, 5);
+  EXPECT_EQ(b.t.m.PC, 0x8204);
+  EXPECT_EQ(b.view.address, "8204");
+  EXPECT_EQ(b.view.entry, "MVI A, 07");
+  EXPECT_EQ(b.view.data, "3E");
+  SelectRow(b.t, 6);
+  EXPECT_EQ(b.view.entry, "");
+}
+
+}  // namespace
+}  // namespace tamrel
