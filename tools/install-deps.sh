@@ -7,7 +7,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libgl-dev libjpeg-dev
   clang libclang-rt-dev
-  xvfb xauth
+  fonts-dejavu-core xvfb xauth
 )
 
 missing=()

@@ -1,0 +1,121 @@
+// TForm2, the main window: the listing, the register view, the front panel, the flag boxes
+// and the menu. It shows the core's state and turns each user event into one core call;
+// it is also the core's PanelView.
+#pragma once
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QPushButton>
+#include <QTableView>
+#include <QTableWidget>
+#include <array>
+#include <functional>
+#include <memory>
+
+#include "app/dialogs.h"
+#include "app/listingmodel.h"
+#include "panel/trainer.h"
+
+namespace tamrel {
+
+class TForm2 : public QMainWindow, public PanelView {
+ public:
+  // `dialogs` answers the file menu's questions (the real dialogs when null).
+  explicit TForm2(Dialogs* dialogs = nullptr, void (*sleep)() = RealSleep1ms);
+  ~TForm2() override;
+
+  // Start-up: seeds, places the window, builds the machine and the listing, hides the
+  // splash, shows itself and sets the panel.
+  void FormCreate(const RandomSource& rnd, const std::function<void()>& closeSplash = {});
+  Trainer& Core() { return t_; }
+
+  // PanelView
+  void ShowAddress(std::string_view text) override;
+  void ShowData(std::string_view text) override;
+  void ShowEntry(std::string_view text) override;
+  void ShowRegisters(const TRegisters& r) override;
+  void ShowFlags(const TFlags& f) override;
+  void ShowStackPointer(std::string_view text) override;
+  void ProcessEvents() override;
+
+  // Keypad, row by row.
+  void Button1Click() {}  // REG
+  void Button2Click() { Do(MemKey); }
+  void Button3Click() {}  // BRK
+  void Button4Click() {}  // CLR
+  void Button5Click() { Do(RstKey); }
+  void Button6Click() { Digit('C'); }
+  void Button7Click() { Digit('D'); }
+  void Button8Click() { Digit('E'); }
+  void Button9Click() { Digit('F'); }
+  void Button10Click() { Do(StepKey); }
+  void Button11Click() { Digit('8'); }
+  void Button12Click() { Digit('9'); }
+  void Button13Click() { Digit('A'); }
+  void Button14Click() { Digit('B'); }
+  void Button15Click() { Do(RunKey); }
+  void Button16Click() { Digit('4'); }
+  void Button17Click() { Digit('5'); }
+  void Button18Click() { Digit('6'); }
+  void Button19Click() { Digit('7'); }
+  void Button20Click() { Do(AddrKey); }
+  void Button21Click() { Digit('0'); }
+  void Button22Click() { Digit('1'); }
+  void Button23Click() { Digit('2'); }
+  void Button24Click() { Digit('3'); }
+  void Button25Click() { Do(NextKey); }
+
+  // Menu
+  void N2Click();  // New
+  void N3Click();  // Open
+  void N4Click();  // Save
+  void N6Click() { close(); }
+  void N8Click();  // shift down
+  void N9Click();  // print to file
+  void N10Click();  // shift up
+  void N13Click();  // About
+
+  void CheckBox1Click();
+  void StringGrid1SelectCell(int col, int row);
+
+  // Widgets, by their names on the form.
+  QGroupBox *GroupBox1, *GroupBox2, *GroupBox3, *GroupBox4, *GroupBox5;
+  QTableView* StringGrid1;
+  QTableWidget* StringGrid2;
+  QLineEdit *Edit1, *Edit2, *Edit3;
+  std::array<QPushButton*, 26> Button{};  // Button[1] .. Button[25]
+  QCheckBox *CheckBox1, *CheckBox2, *CheckBox3, *CheckBox4, *CheckBox5;
+  QLabel* Label1;
+  QMenu *N1, *N7, *N12;
+  QAction *N2, *N3, *N4, *N9, *N6, *N8, *N10, *N13;
+
+ protected:
+  void closeEvent(QCloseEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* e) override;
+
+ private:
+  void BuildPanel();
+  void BuildViews();
+  void BuildMenu();
+  void Do(void (*action)(Trainer&)) {
+    action(t_);
+    Sync();
+  }
+  void Digit(char d) {
+    HexKey(t_, d);
+    Sync();
+  }
+  void Sync() { model_->Sync(t_.listing); }
+  bool SaveMemory();  // the save dialog, its overwrite question and the writing
+  void ShowFailure(const std::optional<std::string>& err);
+
+  Trainer t_;
+  ListingModel* model_ = nullptr;
+  std::unique_ptr<Dialogs> ownDialogs_;
+  Dialogs* dialogs_;
+};
+
+}  // namespace tamrel

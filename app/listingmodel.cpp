@@ -1,0 +1,34 @@
+#include "app/listingmodel.h"
+
+#include <algorithm>
+
+#include "app/cp1251.h"
+
+namespace tamrel {
+
+int ListingModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : kShownRows; }
+
+int ListingModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 3; }
+
+QVariant ListingModel::data(const QModelIndex& index, int role) const {
+  if (role != Qt::DisplayRole || !index.isValid()) return {};
+  return FromCp1251(listing_.Cell(index.column(), index.row() + 1));
+}
+
+QVariant ListingModel::headerData(int section, Qt::Orientation o, int role) const {
+  if (role != Qt::DisplayRole || o != Qt::Horizontal) return {};
+  return FromCp1251(listing_.Cell(section, 0));
+}
+
+Qt::ItemFlags ListingModel::flags(const QModelIndex& index) const {
+  return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
+}
+
+void ListingModel::Sync(Listing& listing) {
+  const Listing::Range r = listing.TakeChangedRows();
+  if (r.lo == 0) emit headerDataChanged(Qt::Horizontal, 0, 2);
+  const int64_t lo = std::max<int64_t>(r.lo, 1), hi = std::min<int64_t>(r.hi, kShownRows);
+  if (lo <= hi) emit dataChanged(index(static_cast<int>(lo - 1), 0), index(static_cast<int>(hi - 1), 2));
+}
+
+}  // namespace tamrel

@@ -1,0 +1,29 @@
+// The listing as Qt sees it: reads the core listing directly, nothing copied. Rows 1..30000
+// of the listing are the model's rows 0..29999; row 0 of the listing is the header.
+#pragma once
+
+#include <QAbstractTableModel>
+
+#include "listing/listing.h"
+
+namespace tamrel {
+
+class ListingModel : public QAbstractTableModel {
+ public:
+  explicit ListingModel(const Listing& listing, QObject* parent = nullptr)
+      : QAbstractTableModel(parent), listing_(listing) {}
+
+  int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation o, int role) const override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+  // Tells the view about the rows the core changed since the last call.
+  void Sync(Listing& listing);
+
+ private:
+  const Listing& listing_;
+};
+
+}  // namespace tamrel
