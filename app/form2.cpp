@@ -55,7 +55,13 @@ TForm2::TForm2(Dialogs* dialogs, void (*sleep)()) : t_(*this, sleep), dialogs_(d
   BuildMenu();
 }
 
-TForm2::~TForm2() = default;
+TForm2::~TForm2() {
+  // The widgets outlive the trainer they show (Qt deletes children after the members are
+  // gone): cut them loose first.
+  Edit3->removeEventFilter(this);
+  StringGrid1->setModel(nullptr);
+  delete model_;
+}
 
 void TForm2::BuildViews() {
   QWidget* c = centralWidget();

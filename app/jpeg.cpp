@@ -19,7 +19,12 @@ struct ErrorManager {
   std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
 }
 
-void OnMessage(j_common_ptr) {}  // warnings are not the user's business
+// A warning means damaged data (libjpeg would paint the rest grey): treat it as a failure.
+void OnEmit(j_common_ptr cinfo, int level) {
+  if (level < 0) OnError(cinfo);
+}
+
+void OnMessage(j_common_ptr) {}
 
 }  // namespace
 
@@ -30,6 +35,7 @@ std::optional<QImage> DecodeJpeg(const uint8_t* data, size_t size, JpegInfo* inf
   cinfo.err = jpeg_std_error(&err.pub);
   err.pub.error_exit = OnError;
   err.pub.output_message = OnMessage;
+  err.pub.emit_message = OnEmit;
   // Everything that must survive the jump back lives outside this frame's locals.
   static thread_local QImage image;
   image = QImage();
