@@ -1,6 +1,7 @@
 #include "app/about.h"
 
 #include <QFrame>
+#include <algorithm>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -17,6 +18,8 @@ QLabel* Text(QWidget* parent, const QString& text, int l, int t, int w, int h, i
   f.setPixelSize(px);
   f.setBold(true);
   label->setFont(f);
+  // The sizes fit the original's narrower font; never cut a text short.
+  label->resize(std::max(w, label->sizeHint().width()), h);
   return label;
 }
 

@@ -89,6 +89,9 @@ void TForm2::BuildViews() {
   StringGrid1->setCurrentIndex(model_->index(0, 0));
   connect(StringGrid1->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& i) { StringGrid1SelectCell(i.column(), i.row() + 1); });
+  // A click on the cell that is already selected selects it again (the PC may have moved).
+  connect(StringGrid1, &QAbstractItemView::pressed, this,
+          [this](const QModelIndex& i) { StringGrid1SelectCell(i.column(), i.row() + 1); });
 
   StringGrid2 = new QTableWidget(9, 2, GroupBox2);
   StringGrid2->setGeometry(8, 24, 153, 120);
