@@ -57,6 +57,7 @@ class Listing {
     int64_t lo, hi;
   };
   Range TakeChangedRows();
+  Range ChangedRows() const { return {changedLo_, changedHi_}; }
 
  private:
   void Touch(int64_t row) {

@@ -1,0 +1,94 @@
+// A memory image of any length given to Open, then Save and the print-out into a scratch
+// folder, with writes that may fail part-way.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "files/memfile.h"
+#include "files/printout.h"
+#include "fuzz_common.h"
+
+using namespace tamrel;
+namespace fs = std::filesystem;
+
+namespace {
+
+size_t g_failAfter = 0;  // bytes the faulty device takes before it reports a full disk
+
+ssize_t FaultyWrite(int fd, const void* buf, size_t n) {
+  if (g_failAfter == 0) {
+    errno = ENOSPC;
+    return -1;
+  }
+  const size_t k = n < g_failAfter ? n : g_failAfter;
+  g_failAfter -= k;
+  return ::write(fd, buf, k);
+}
+
+std::string Slurp(const fs::path& p) {
+  std::ifstream f(p, std::ios::binary);
+  return {std::istreambuf_iterator<char>(f), {}};
+}
+
+const fs::path& Scratch() {
+  static const fs::path dir = [] {
+    std::string tmpl = (fs::temp_directory_path() / "tamrel-fuzz-XXXXXX").string();
+    fs::path made = ::mkdtemp(tmpl.data());
+    std::atexit([] { std::error_code ec; fs::remove_all(Scratch(), ec); });
+    return made;
+  }();
+  return dir;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static NullView view;
+  static Trainer t(view, fuzz::NoSleep);
+  fuzz::Input in{data, size};
+  fuzz::Load(t, in);
+  const uint32_t failAt = static_cast<uint32_t>(in.Int32());
+  const std::string_view image = in.Rest();
+  const fs::path dir = Scratch();
+  const fs::path img = dir / "in.mem", out = dir / "out.mem", txt = dir / "out.txt";
+  std::ofstream(img, std::ios::binary).write(image.data(), static_cast<std::streamsize>(image.size()));
+
+  const Memory memBefore = t.m.Mem;
+  const auto err = OpenImage(t, img.string());
+  if (err) {
+    if (image.size() >= kImageSize) fuzz::Fail("a full image was refused");
+    if (!(t.m.Mem == memBefore)) fuzz::Fail("failed Open changed memory");
+    const Listing::Range r = t.listing.ChangedRows();  // every write of a cell is recorded
+    if (r.lo <= r.hi) fuzz::Fail("failed Open changed the listing");
+  } else {
+    if (image.size() < kImageSize) fuzz::Fail("a short image was accepted");
+    for (size_t k = 0; k < kImageSize; ++k)
+      if (t.m.Mem.Read(kMemFirst + static_cast<int64_t>(k)) != static_cast<uint8_t>(image[k])) fuzz::Fail("bytes");
+  }
+  fuzz::CheckListing(t.listing);
+
+  // Save over an existing file, through a device that fills up after failAt bytes.
+  std::ofstream(out, std::ios::binary) << "previous";
+  g_failAfter = failAt % 40000;
+  if (SaveImage(t.listing, out.string(), FaultyWrite)) {
+    if (Slurp(out) != "previous") fuzz::Fail("failed Save damaged the old file");
+  } else if (fs::file_size(out) != kImageSize) {
+    fuzz::Fail("saved image is not 30000 bytes");
+  }
+  std::ofstream(txt, std::ios::binary) << "previous";
+  g_failAfter = failAt % 900000;
+  if (PrintListing(t.listing, t.m.PC, txt.string(), FaultyWrite)) {
+    if (Slurp(txt) != "previous") fuzz::Fail("failed print-out damaged the old file");
+  } else if (Slurp(txt) != PrintoutText(t.listing, t.m.PC)) {
+    fuzz::Fail("print-out differs");
+  }
+  size_t entries = 0;
+  for ([[maybe_unused]] const auto& e : fs::directory_iterator(dir)) ++entries;
+  if (entries != 3) fuzz::Fail("a temporary file was left behind");
+  return 0;
+}

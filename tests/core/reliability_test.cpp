@@ -1,0 +1,87 @@
+// Faults from the real world: full and read-only file systems, and a very long run.
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "fake_view.h"
+#include "files/memfile.h"
+#include "files/printout.h"
+
+namespace tamrel {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Slurp(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// A tiny tmpfs of its own; only where this process may mount (root in CI).
+struct TinyFs {
+  fs::path dir;
+  bool mounted = false;
+  TinyFs() {
+    std::string tmpl = (fs::temp_directory_path() / "tamrel-fs-XXXXXX").string();
+    dir = ::mkdtemp(tmpl.data());
+    mounted = ::mount("tmpfs", dir.c_str(), "tmpfs", 0, "size=16k") == 0;
+  }
+  void MakeReadOnly() { ASSERT_EQ(::mount(nullptr, dir.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0); }
+  ~TinyFs() {
+    if (mounted) ::umount(dir.c_str());
+    fs::remove_all(dir);
+  }
+  size_t Entries() const { return static_cast<size_t>(std::distance(fs::directory_iterator(dir), {})); }
+};
+
+TEST(Reliability, FullAndReadOnlyFileSystems) {
+  TinyFs tiny;
+  if (!tiny.mounted) GTEST_SKIP() << "no permission to mount a file system here";
+  test::Bench b;
+  const fs::path old = tiny.dir / "old.mem", txt = tiny.dir / "old.txt";
+  std::ofstream(old) << "precious";
+  std::ofstream(txt) << "listing";
+
+  EXPECT_EQ(SaveImage(b.t.listing, old.string()), "Disk full");
+  EXPECT_EQ(PrintListing(b.t.listing, 0xF730, txt.string()), "Stream write error");
+  EXPECT_EQ(Slurp(old), "precious");
+  EXPECT_EQ(Slurp(txt), "listing");
+  EXPECT_EQ(tiny.Entries(), 2u);
+
+  tiny.MakeReadOnly();
+  EXPECT_EQ(SaveImage(b.t.listing, old.string()), "File access denied");
+  EXPECT_EQ(PrintListing(b.t.listing, 0x8203, txt.string()), "Cannot create file " + txt.string());
+  EXPECT_EQ(Slurp(old), "precious");
+  EXPECT_EQ(OpenImage(b.t, old.string()), "Read beyond end of file");
+}
+
+long ResidentPages() {
+  std::ifstream statm("/proc/self/statm");
+  long size = 0, resident = 0;
+  statm >> size >> resident;
+  return resident;
+}
+
+TEST(Reliability, TenMillionLinesKeepMemoryFlat) {
+  test::Bench b;
+  b.Type(0x8200, {"LXI SP, F72F", "PUSH B", "CALL 8300", "POP D", "STA 8400", "INR C", "JMP 8203"});
+  b.Type(0x8300, {"MVI A, 05", "RET"});
+  b.t.m.PC = 0x8200;
+  long passes = 0, atMillion = 0;
+  b.view.onEvents = [&] {
+    ++passes;
+    if (passes == 1'000'000) atMillion = ResidentPages();
+    if (passes == 10'000'000) RstKey(b.t);
+  };
+  RunKey(b.t);
+  EXPECT_EQ(passes, 10'000'000);
+  EXPECT_LE(ResidentPages() - atMillion, 64) << "pages of 4 KiB gained during nine million lines";
+  EXPECT_EQ(b.t.m.SP, 0xF72F);
+}
+
+}  // namespace
+}  // namespace tamrel
