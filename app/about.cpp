@@ -1,9 +1,9 @@
 #include "app/about.h"
 
 #include <QFrame>
-#include <algorithm>
 #include <QGuiApplication>
 #include <QScreen>
+#include <algorithm>
 
 #include "app/placement.h"
 
@@ -58,7 +58,8 @@ void TForm3::FormCreate() {
   show();
   const QSize screen = QGuiApplication::primaryScreen()->size();
   const QSize outer = frameGeometry().size();
-  const Placement p = AboutPlacement(screen.width(), screen.height(), outer.width(), outer.height());
+  const Placement p =
+      AboutPlacement(screen.width(), screen.height(), outer.width(), outer.height());
   move(p.left, p.top);
 }
 

@@ -38,7 +38,8 @@ bool QtDialogs::Ask(const QString& text) {
 }
 
 void QtDialogs::ShowError(const QString& text) {
-  QMessageBox box(QMessageBox::Critical, QStringLiteral("Tamrel Emul"), text, QMessageBox::Ok, owner_);
+  QMessageBox box(QMessageBox::Critical, QStringLiteral("Tamrel Emul"), text, QMessageBox::Ok,
+                  owner_);
   box.exec();
 }
 

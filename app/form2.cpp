@@ -147,16 +147,18 @@ void TForm2::BuildPanel() {
   rule->setFrameShape(QFrame::HLine);
   rule->setGeometry(143, 56, 105, 2);
 
-  const char* captions[] = {"REG", "MEM", "BRK", "CLR", "RST", "C", "D", "E", "F", "STEP",
-                            "8 H", "9 L", "A", "B", "RUN", "4", "5", "6", "7", "ADDR",
-                            "0", "1 P", "2 T", "3", "NEXT"};
+  const char* captions[] = {"REG",  "MEM",  "BRK", "CLR", "RST", "C",   "D",   "E", "F",
+                            "STEP", "8 H",  "9 L", "A",   "B",   "RUN", "4",   "5", "6",
+                            "7",    "ADDR", "0",   "1 P", "2 T", "3",   "NEXT"};
   void (TForm2::*handlers[])() = {
-      &TForm2::Button1Click,  &TForm2::Button2Click,  &TForm2::Button3Click,  &TForm2::Button4Click,
-      &TForm2::Button5Click,  &TForm2::Button6Click,  &TForm2::Button7Click,  &TForm2::Button8Click,
-      &TForm2::Button9Click,  &TForm2::Button10Click, &TForm2::Button11Click, &TForm2::Button12Click,
-      &TForm2::Button13Click, &TForm2::Button14Click, &TForm2::Button15Click, &TForm2::Button16Click,
-      &TForm2::Button17Click, &TForm2::Button18Click, &TForm2::Button19Click, &TForm2::Button20Click,
-      &TForm2::Button21Click, &TForm2::Button22Click, &TForm2::Button23Click, &TForm2::Button24Click,
+      &TForm2::Button1Click,  &TForm2::Button2Click,  &TForm2::Button3Click,
+      &TForm2::Button4Click,  &TForm2::Button5Click,  &TForm2::Button6Click,
+      &TForm2::Button7Click,  &TForm2::Button8Click,  &TForm2::Button9Click,
+      &TForm2::Button10Click, &TForm2::Button11Click, &TForm2::Button12Click,
+      &TForm2::Button13Click, &TForm2::Button14Click, &TForm2::Button15Click,
+      &TForm2::Button16Click, &TForm2::Button17Click, &TForm2::Button18Click,
+      &TForm2::Button19Click, &TForm2::Button20Click, &TForm2::Button21Click,
+      &TForm2::Button22Click, &TForm2::Button23Click, &TForm2::Button24Click,
       &TForm2::Button25Click};
   for (int i = 0; i < 25; ++i) {
     auto* b = new QPushButton(QString::fromLatin1(captions[i]), GroupBox3);
@@ -247,7 +249,8 @@ void TForm2::closeEvent(QCloseEvent* e) {
 }
 
 bool TForm2::eventFilter(QObject* watched, QEvent* e) {
-  if (watched != Edit3 || e->type() != QEvent::KeyPress) return QMainWindow::eventFilter(watched, e);
+  if (watched != Edit3 || e->type() != QEvent::KeyPress)
+    return QMainWindow::eventFilter(watched, e);
   auto* key = static_cast<QKeyEvent*>(e);
   if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
     Edit3KeyDown(t_, EntryKey::Enter);  // NEXT, and no character

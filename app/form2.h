@@ -73,8 +73,8 @@ class TForm2 : public QMainWindow, public PanelView {
   void N3Click();  // Open
   void N4Click();  // Save
   void N6Click() { close(); }
-  void N8Click();  // shift down
-  void N9Click();  // print to file
+  void N8Click();   // shift down
+  void N9Click();   // print to file
   void N10Click();  // shift up
   void N13Click();  // About
 

@@ -1,9 +1,9 @@
 #include "app/jpeg.h"
 
+#include <jpeglib.h>
+
 #include <csetjmp>
 #include <cstdio>
-
-#include <jpeglib.h>
 
 namespace tamrel {
 
@@ -47,8 +47,9 @@ std::optional<QImage> DecodeJpeg(const uint8_t* data, size_t size, JpegInfo* inf
   jpeg_create_decompress(&cinfo);
   jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
   jpeg_read_header(&cinfo, TRUE);
-  if (info) *info = {static_cast<int>(cinfo.image_width), static_cast<int>(cinfo.image_height),
-                     cinfo.num_components};
+  if (info)
+    *info = {static_cast<int>(cinfo.image_width), static_cast<int>(cinfo.image_height),
+             cinfo.num_components};
   cinfo.out_color_space = JCS_RGB;
   jpeg_start_decompress(&cinfo);
   image = QImage(static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height),

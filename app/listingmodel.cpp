@@ -6,7 +6,9 @@
 
 namespace tamrel {
 
-int ListingModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : kShownRows; }
+int ListingModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : kShownRows;
+}
 
 int ListingModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 3; }
 
@@ -28,7 +30,8 @@ void ListingModel::Sync(Listing& listing) {
   const Listing::Range r = listing.TakeChangedRows();
   if (r.lo == 0) emit headerDataChanged(Qt::Horizontal, 0, 2);
   const int64_t lo = std::max<int64_t>(r.lo, 1), hi = std::min<int64_t>(r.hi, kShownRows);
-  if (lo <= hi) emit dataChanged(index(static_cast<int>(lo - 1), 0), index(static_cast<int>(hi - 1), 2));
+  if (lo <= hi)
+    emit dataChanged(index(static_cast<int>(lo - 1), 0), index(static_cast<int>(hi - 1), 2));
 }
 
 }  // namespace tamrel

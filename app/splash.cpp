@@ -16,7 +16,8 @@ QImage TitlePicture() {
   QFile f(QStringLiteral(":/title.jpg"));
   if (!f.open(QIODevice::ReadOnly)) return {};
   const QByteArray bytes = f.readAll();
-  return DecodeJpeg(reinterpret_cast<const uint8_t*>(bytes.constData()), static_cast<size_t>(bytes.size()))
+  return DecodeJpeg(reinterpret_cast<const uint8_t*>(bytes.constData()),
+                    static_cast<size_t>(bytes.size()))
       .value_or(QImage());
 }
 

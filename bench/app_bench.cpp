@@ -16,22 +16,6 @@ namespace {
 void NoSleep() {}
 double Half() { return 0.5; }
 
-void TypeInto(TForm2& f, int32_t addr, std::initializer_list<const char*> lines) {
-  Trainer& t = f.Core();
-  for (const char* line : lines) {
-    t.m.PC = addr;
-    std::string typed;
-    int op = 0;
-    for (const char* p = line; *p; ++p) {
-      Edit3KeyPress(t, t.Entry, typed, *p);
-      typed.push_back(*p);
-      if (const int o = FindOpcode(typed); o >= 0) op = o;
-    }
-    addr += ComTab()[op].Length;
-  }
-  t.m.PC = 0x8200;
-}
-
 void BM_StartUp(benchmark::State& state) {
   for (auto _ : state) {
     auto form = std::make_unique<TForm2>(nullptr, NoSleep);
@@ -62,8 +46,9 @@ BENCHMARK(BM_Step)->Unit(benchmark::kMicrosecond);
 void BM_RunWindow(benchmark::State& state) {
   TForm2 form(nullptr, NoSleep);
   form.FormCreate(Half);
-  TypeInto(form, 0x8200, {"MVI B, 26", "LXI D, 0000", "DCX D", "MOV A, D", "ORA E", "JNZ 8205",
-                          "DCR B", "MOV A, B", "ORA A", "JNZ 8202", "HLT"});
+  TypeProgram(form.Core(), form.Core().Entry, 0x8200,
+              {"MVI B, 26", "LXI D, 0000", "DCX D", "MOV A, D", "ORA E", "JNZ 8205", "DCR B",
+               "MOV A, B", "ORA A", "JNZ 8202", "HLT"});
   QCoreApplication::processEvents();
   int64_t lines = 0;
   double worstGapMs = 0;
@@ -94,7 +79,8 @@ BENCHMARK(BM_RunWindow)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});  // keep the table clean
+  qInstallMessageHandler(
+      [](QtMsgType, const QMessageLogContext&, const QString&) {});  // keep the table clean
   QApplication app(argc, argv);
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();

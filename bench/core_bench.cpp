@@ -3,7 +3,6 @@
 #include <benchmark/benchmark.h>
 
 #include <random>
-#include <string>
 
 #include "listing/lineentry.h"
 #include "listing/opcodes.h"
@@ -14,30 +13,16 @@ namespace {
 
 void NoSleep() {}
 
-// Types a program keystroke by keystroke, as a student would, one line per instruction.
-void TypeProgram(Trainer& t, int32_t addr, std::initializer_list<const char*> lines) {
-  for (const char* line : lines) {
-    t.m.PC = addr;
-    std::string typed;
-    int op = 0;
-    for (const char* p = line; *p; ++p) {
-      Edit3KeyPress(t, t.Entry, typed, *p);
-      typed.push_back(*p);
-      if (const int o = FindOpcode(typed); o >= 0) op = o;
-    }
-    addr += ComTab()[op].Length;
-  }
-}
-
 // About twenty lines of everyday instructions in an endless loop, no NOP (it sleeps).
 void LoadReferenceProgram(Trainer& t) {
   BuildMachine(t, [] { return 0.0; });
   ResetPanel(t);
-  TypeProgram(t, 0x8200, {"LXI SP, F72F", "MVI B, 10", "MVI A, 00", "LXI H, 8300", "ADD B",
-                          "ADI 03", "ANA B", "CPI 40", "INR C", "DCR D", "INX H", "DAD B",
-                          "PUSH B", "POP D", "CALL 8230", "STA 8400", "MOV E, A", "DCR B",
-                          "JNZ 8205", "JMP 8203"});
-  TypeProgram(t, 0x8230, {"MOV C, A", "RET"});
+  TypeProgram(
+      t, t.Entry, 0x8200,
+      {"LXI SP, F72F", "MVI B, 10", "MVI A, 00", "LXI H, 8300", "ADD B",    "ADI 03",  "ANA B",
+       "CPI 40",       "INR C",     "DCR D",     "INX H",       "DAD B",    "PUSH B",  "POP D",
+       "CALL 8230",    "STA 8400",  "MOV E, A",  "DCR B",       "JNZ 8205", "JMP 8203"});
+  TypeProgram(t, t.Entry, 0x8230, {"MOV C, A", "RET"});
   FullDisassembly(t.listing);
   t.m.PC = 0x8200;
 }

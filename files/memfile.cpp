@@ -14,7 +14,8 @@ namespace tamrel {
 std::optional<std::string> SaveImage(const Listing& l, const std::string& path, WriteFn write) {
   std::string bytes(kImageSize, '\0');
   for (size_t k = 0; k < kImageSize; ++k)
-    bytes[k] = static_cast<char>(static_cast<uint8_t>(HexTextToInt(l.Code(static_cast<int64_t>(k) + 1))));
+    bytes[k] =
+        static_cast<char>(static_cast<uint8_t>(HexTextToInt(l.Code(static_cast<int64_t>(k) + 1))));
   if (auto f = WriteFileSafely(path, bytes, write)) return FileErrorText(f->err, path);
   return std::nullopt;
 }
@@ -22,7 +23,7 @@ std::optional<std::string> SaveImage(const Listing& l, const std::string& path, 
 std::optional<std::string> OpenImage(Core& c, const std::string& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return FileErrorText(errno, path);
-  struct stat st{};
+  struct stat st {};
   if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
     ::close(fd);
     return FileErrorText(EISDIR, path);

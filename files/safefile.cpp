@@ -40,7 +40,7 @@ std::optional<WriteFailure> WriteFileSafely(const std::string& path, std::string
   if (write == nullptr) write = ::write;
   std::string target = path;
   mode_t mode = NewFileMode();
-  struct stat st{};
+  struct stat st {};
   if (::stat(path.c_str(), &st) == 0) {
     if (!S_ISREG(st.st_mode)) {
       // A device or a pipe cannot be replaced; a folder cannot be written at all.

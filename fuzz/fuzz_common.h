@@ -98,6 +98,14 @@ inline void Load(Trainer& t, Input& in) {
   t.m.SP = addr();
 }
 
+// The one trainer a target works on, reloaded from the input for every run.
+inline Trainer& Loaded(Input& in) {
+  static NullView view;
+  static Trainer t(view, NoSleep);
+  Load(t, in);
+  return t;
+}
+
 [[noreturn]] inline void Fail(const char* what) {
   std::fprintf(stderr, "invariant broken: %s\n", what);
   std::abort();
@@ -109,7 +117,8 @@ inline void CheckListing(const Listing& l) {
   const Listing::Range r = l.ChangedRows();
   for (int64_t row = std::max<int64_t>(r.lo, 1); row <= std::min<int64_t>(r.hi, kLastRow); ++row)
     if (l.Code(row).size() != 2) Fail("a code text is not two characters");
-  if (l.Cell(kAddrCol, 0) != kHeaderAddr || l.Cell(kCodeCol, 0) != kHeaderCode) Fail("header changed");
+  if (l.Cell(kAddrCol, 0) != kHeaderAddr || l.Cell(kCodeCol, 0) != kHeaderCode)
+    Fail("header changed");
   if (!l.Cell(kCodeCol, kLastRow + 1).empty()) Fail("a row past the end has text");
 }
 

@@ -4,15 +4,14 @@
 using namespace tamrel;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static NullView view;
-  static Trainer t(view, fuzz::NoSleep);
   fuzz::Input in{data, size};
-  fuzz::Load(t, in);
+  Trainer& t = fuzz::Loaded(in);
   const std::string_view line = in.Rest();
   const Machine before = t.m;
   const bool stop = ExecuteLine(t, t.Command, line);
   if (stop && t.Command.Mnemonic != "RST" && t.Command.Mnemonic != "HLT") fuzz::Fail("stray stop");
-  if (t.Command.Mnemonic == "RST" && !(t.m.R == before.R && t.m.PC == before.PC)) fuzz::Fail("RST moved");
+  if (t.Command.Mnemonic == "RST" && !(t.m.R == before.R && t.m.PC == before.PC))
+    fuzz::Fail("RST moved");
   fuzz::CheckListing(t.listing);
   return 0;
 }

@@ -6,10 +6,8 @@
 using namespace tamrel;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static NullView view;
-  static Trainer t(view, fuzz::NoSleep);
   fuzz::Input in{data, size};
-  fuzz::Load(t, in);
+  Trainer& t = fuzz::Loaded(in);
   t.Entry = {};
   std::string field;  // what the entry line holds
   while (!in.Empty()) {

@@ -39,7 +39,10 @@ const fs::path& Scratch() {
   static const fs::path dir = [] {
     std::string tmpl = (fs::temp_directory_path() / "tamrel-fuzz-XXXXXX").string();
     fs::path made = ::mkdtemp(tmpl.data());
-    std::atexit([] { std::error_code ec; fs::remove_all(Scratch(), ec); });
+    std::atexit([] {
+      std::error_code ec;
+      fs::remove_all(Scratch(), ec);
+    });
     return made;
   }();
   return dir;
@@ -48,15 +51,14 @@ const fs::path& Scratch() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static NullView view;
-  static Trainer t(view, fuzz::NoSleep);
   fuzz::Input in{data, size};
-  fuzz::Load(t, in);
+  Trainer& t = fuzz::Loaded(in);
   const uint32_t failAt = static_cast<uint32_t>(in.Int32());
   const std::string_view image = in.Rest();
   const fs::path dir = Scratch();
   const fs::path img = dir / "in.mem", out = dir / "out.mem", txt = dir / "out.txt";
-  std::ofstream(img, std::ios::binary).write(image.data(), static_cast<std::streamsize>(image.size()));
+  std::ofstream(img, std::ios::binary)
+      .write(image.data(), static_cast<std::streamsize>(image.size()));
 
   const Memory memBefore = t.m.Mem;
   const auto err = OpenImage(t, img.string());
@@ -68,7 +70,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } else {
     if (image.size() < kImageSize) fuzz::Fail("a short image was accepted");
     for (size_t k = 0; k < kImageSize; ++k)
-      if (t.m.Mem.Read(kMemFirst + static_cast<int64_t>(k)) != static_cast<uint8_t>(image[k])) fuzz::Fail("bytes");
+      if (t.m.Mem.Read(kMemFirst + static_cast<int64_t>(k)) != static_cast<uint8_t>(image[k]))
+        fuzz::Fail("bytes");
   }
   fuzz::CheckListing(t.listing);
 

@@ -5,16 +5,16 @@
 using namespace tamrel;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static NullView view;
-  static Trainer t(view, fuzz::NoSleep);
   fuzz::Input in{data, size};
-  fuzz::Load(t, in);
+  Trainer& t = fuzz::Loaded(in);
   while (!in.Empty()) {
     const int32_t pc = t.m.PC;
     const Memory before = t.m.Mem;
     const bool down = in.Byte() & 1;
-    if (down) ShiftDown(t);
-    else ShiftUp(t);
+    if (down)
+      ShiftDown(t);
+    else
+      ShiftUp(t);
     for (int64_t a = kMemFirst; a <= kMemLast; ++a) {
       const bool inBlock = InWindow(pc) && a >= pc && a <= int64_t{pc} + 3281;
       if (!inBlock && t.m.Mem.Read(a) != before.Read(a)) fuzz::Fail("byte outside the block");

@@ -86,6 +86,10 @@ void Sub(Machine& m, int32_t v, bool withBorrow) {
 
 enum class Logic { And, Xor, Or };
 
+Logic LogicOf(std::string_view mnemonic) {
+  return mnemonic[0] == 'A' ? Logic::And : mnemonic[0] == 'X' ? Logic::Xor : Logic::Or;
+}
+
 // The bitwise operations work on the eight-digit binary texts of A and v, which saturate.
 void LogicOp(Machine& m, int32_t v, Logic op) {
   const int32_t a = BinValue(m.R.A), b = BinValue(v);
@@ -121,45 +125,30 @@ void IncDec(Core& c, TCommand& t, bool inc) {
   if (v == 0) SetFlag(m, Flag::Z, 1);
 }
 
-void Rotate(Machine& m, char which) {
+void Rotate(Machine& m, std::string_view mnemonic) {
   int32_t& a = m.R.A;
-  switch (which) {
-    case 'L': {  // RLC
-      a = AddWrap(a, a);
-      if (a > 255) {
-        a -= 255;
-        SetFlag(m, Flag::CY, 1);
-      }
-      break;
+  if (mnemonic == "RLC") {
+    a = AddWrap(a, a);
+    if (a > 255) {
+      a -= 255;
+      SetFlag(m, Flag::CY, 1);
     }
-    case 'R': {  // RRC
-      if (a % 2 != 0) {
-        a = a / 2 + 128;
-        SetFlag(m, Flag::CY, 1);
-      } else {
-        a /= 2;
-      }
-      break;
-    }
-    case 'l': {  // RAL
-      int32_t t = AddWrap(a, a);
-      int out = 0;
-      if (t > 255) {
-        t -= 256;
-        out = 1;
-      }
-      if (m.Flags.CY) t = AddWrap(t, 1);
-      a = t;
-      SetFlag(m, Flag::CY, out);
-      break;
-    }
-    case 'r': {  // RAR
-      const int out = a % 2 != 0;
-      a /= 2;
-      if (m.Flags.CY) a += 128;
-      SetFlag(m, Flag::CY, out);
-      break;
-    }
+  } else if (mnemonic == "RRC") {
+    const bool odd = a % 2 != 0;
+    a = odd ? a / 2 + 128 : a / 2;
+    if (odd) SetFlag(m, Flag::CY, 1);
+  } else if (mnemonic == "RAL") {
+    int32_t t = AddWrap(a, a);
+    const int out = t > 255;
+    if (out) t -= 256;
+    if (m.Flags.CY) t = AddWrap(t, 1);
+    a = t;
+    SetFlag(m, Flag::CY, out);
+  } else {  // RAR
+    const int out = a % 2 != 0;
+    a /= 2;
+    if (m.Flags.CY) a += 128;
+    SetFlag(m, Flag::CY, out);
   }
 }
 
@@ -193,8 +182,10 @@ void SplitLine(TCommand& t) {
       if (c != ',' && s == 1) t.Operand1.push_back(c);
     }
     if (s == 0) {
-      if (c == ' ') s = 1;
-      else t.Mnemonic.push_back(c);
+      if (c == ' ')
+        s = 1;
+      else
+        t.Mnemonic.push_back(c);
     }
     if (s == 2 && c != ',' && c != ' ') t.Operand2.push_back(c);
   }
@@ -237,11 +228,16 @@ bool WriteRegister(Core& c, const TCommand& t, std::string_view name) {
 
 bool ReadPair(Core& c, TCommand& t, std::string_view name) {
   const TRegisters& r = c.m.R;
-  if (name == "B") t.PairValue = r.B * 256 + r.C;
-  else if (name == "D") t.PairValue = r.D * 256 + r.E;
-  else if (name == "H") t.PairValue = r.H * 256 + r.L;
-  else if (name == "SP") t.PairValue = c.m.SP;
-  else return false;
+  if (name == "B")
+    t.PairValue = r.B * 256 + r.C;
+  else if (name == "D")
+    t.PairValue = r.D * 256 + r.E;
+  else if (name == "H")
+    t.PairValue = r.H * 256 + r.L;
+  else if (name == "SP")
+    t.PairValue = c.m.SP;
+  else
+    return false;
   return true;
 }
 
@@ -250,18 +246,23 @@ bool WritePair(Core& c, const TCommand& t, std::string_view name) {
   const auto v = static_cast<uint32_t>(t.PairValue);
   const auto hi = static_cast<uint8_t>(v >> 8), lo = static_cast<uint8_t>(v);
   TRegisters& r = c.m.R;
-  if (name == "B") r.B = hi, r.C = lo;
-  else if (name == "D") r.D = hi, r.E = lo;
-  else if (name == "H") r.H = hi, r.L = lo;
-  else if (name == "SP") c.m.SP = t.PairValue;
-  else return false;
+  if (name == "B")
+    r.B = hi, r.C = lo;
+  else if (name == "D")
+    r.D = hi, r.E = lo;
+  else if (name == "H")
+    r.H = hi, r.L = lo;
+  else if (name == "SP")
+    c.m.SP = t.PairValue;
+  else
+    return false;
   return true;
 }
 
 bool MonitorCall(Core& c, TCommand& t, std::string_view addr) {
   if (addr.size() != 4 || addr[0] != '0') return false;
-  for (std::string_view skip : {"0257", "023D", "0336", "02A6", "0295", "0298", "02D1", "02D4",
-                                "0282", "0287", "028C"}) {
+  for (std::string_view skip :
+       {"0257", "023D", "0336", "02A6", "0295", "0298", "02D1", "02D4", "0282", "0287", "028C"}) {
     // 0282 is stepped over like the rest: advancing by 1 would leave the program stuck on
     // the call's empty continuation row.
     if (addr == skip) {
@@ -389,9 +390,7 @@ bool ExecuteLine(Core& c, TCommand& t, std::string_view line) {
       Advance(m, 1);
       break;
     case Key("IN"):
-    case Key("OUT"):
-      Advance(m, 2);
-      break;
+    case Key("OUT"): Advance(m, 2); break;
 
     // ---- arithmetic and logic ----
     case Key("ADD"):
@@ -447,21 +446,17 @@ bool ExecuteLine(Core& c, TCommand& t, std::string_view line) {
       break;
     case Key("ANA"):
     case Key("XRA"):
-    case Key("ORA"): {
-      const Logic op = t.Mnemonic[0] == 'A' ? Logic::And : t.Mnemonic[0] == 'X' ? Logic::Xor : Logic::Or;
-      if (ReadRegister(c, t, op1)) LogicOp(m, t.ByteValue, op);
+    case Key("ORA"):
+      if (ReadRegister(c, t, op1)) LogicOp(m, t.ByteValue, LogicOf(t.Mnemonic));
       Advance(m, 1);
       break;
-    }
     case Key("ANI"):
     case Key("XRI"):
-    case Key("ORI"): {
-      const Logic op = t.Mnemonic[0] == 'A' ? Logic::And : t.Mnemonic[0] == 'X' ? Logic::Xor : Logic::Or;
+    case Key("ORI"):
       t.ByteValue = imm1();
-      LogicOp(m, t.ByteValue, op);
+      LogicOp(m, t.ByteValue, LogicOf(t.Mnemonic));
       Advance(m, 2);
       break;
-    }
     case Key("CMP"):
       if (ReadRegister(c, t, op1)) Compare(m, t.ByteValue);
       Advance(m, 1);
@@ -483,10 +478,13 @@ bool ExecuteLine(Core& c, TCommand& t, std::string_view line) {
       r.A = SubWrap(255, r.A);
       Advance(m, 1);
       break;
-    case Key("RLC"): Rotate(m, 'L'); Advance(m, 1); break;
-    case Key("RRC"): Rotate(m, 'R'); Advance(m, 1); break;
-    case Key("RAL"): Rotate(m, 'l'); Advance(m, 1); break;
-    case Key("RAR"): Rotate(m, 'r'); Advance(m, 1); break;
+    case Key("RLC"):
+    case Key("RRC"):
+    case Key("RAL"):
+    case Key("RAR"):
+      Rotate(m, t.Mnemonic);
+      Advance(m, 1);
+      break;
 
     // ---- control transfer ----
     case Key("PCHL"):
@@ -495,7 +493,10 @@ bool ExecuteLine(Core& c, TCommand& t, std::string_view line) {
       break;
     case Key("JMP"): m.PC = imm1(); break;
     case Key("CALL"): Call(c, t); break;
-    case Key("RET"): Return(m); break;
+    case Key("RET"):
+      Return(m);
+      break;
+// clang-format off
 #define TAMREL_COND(J, CC, RR, cond)                     \
   case Key(J):                                           \
     if (Taken(m.Flags, cond)) m.PC = imm1();             \
@@ -518,10 +519,9 @@ bool ExecuteLine(Core& c, TCommand& t, std::string_view line) {
       TAMREL_COND("JPE", "CPE", "RPE", Cond::PE)
       TAMREL_COND("JPO", "CPO", "RPO", Cond::PO)
 #undef TAMREL_COND
+      // clang-format on
     case Key("RST"): return true;  // stays on its own line
-    case Key("HLT"):
-      Advance(m, 1);
-      return true;
+    case Key("HLT"): Advance(m, 1); return true;
     case Key("NOP"):
       if (c.sleep1ms) c.sleep1ms();
       Advance(m, 1);

@@ -31,7 +31,7 @@ struct TCommand {
 struct Core {
   Machine m;
   Listing listing;
-  PanelView* view = nullptr;  // never null once the owner is built
+  PanelView* view = nullptr;     // never null once the owner is built
   void (*sleep1ms)() = nullptr;  // NOP's pause; tests put a no-op here
 };
 

@@ -44,3 +44,24 @@ void Edit3KeyPress(Core& c, LineEntry& e, std::string_view textBefore, char k) {
 }
 
 }  // namespace tamrel
+
+namespace tamrel {
+
+void TypeProgram(Core& c, LineEntry& e, int32_t addr,
+                 std::initializer_list<std::string_view> lines) {
+  const int32_t start = addr;
+  for (std::string_view line : lines) {
+    c.m.PC = addr;
+    std::string typed;
+    int op = 0;
+    for (char k : line) {
+      Edit3KeyPress(c, e, typed, k);
+      typed.push_back(k);
+      if (const int o = FindOpcode(typed); o >= 0) op = o;
+    }
+    addr += ComTab()[op].Length;
+  }
+  c.m.PC = start;
+}
+
+}  // namespace tamrel

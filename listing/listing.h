@@ -26,9 +26,10 @@ constexpr int64_t RowOfAddress(int64_t addr) { return addr - 0x81FF; }
 constexpr int64_t AddressOfRow(int64_t row) { return row + 0x81FF; }
 
 // Header texts, code page 1251.
-inline constexpr std::string_view kHeaderAddr = "\xC0\xE4\xF0\xE5\xF1";              // Адрес
-inline constexpr std::string_view kHeaderMnem = "\xCC\xED\xE5\xEC\xEE\xED\xE8\xEA\xE0";  // Мнемоника
-inline constexpr std::string_view kHeaderCode = "\xCA\xEE\xE4";                      // Код
+inline constexpr std::string_view kHeaderAddr = "\xC0\xE4\xF0\xE5\xF1";  // Адрес
+inline constexpr std::string_view kHeaderMnem =
+    "\xCC\xED\xE5\xEC\xEE\xED\xE8\xEA\xE0";                      // Мнемоника
+inline constexpr std::string_view kHeaderCode = "\xCA\xEE\xE4";  // Код
 
 class Listing {
  public:

@@ -11,6 +11,7 @@ constexpr const char* kAlu[8] = {"ADD", "ADC", "SUB", "SBB", "ANA", "XRA", "ORA"
 constexpr const char* kU = "     -";
 
 // 00h-3Fh and C0h-FFh, eight to a line.
+// clang-format off
 constexpr const char* kLowQuarter[64] = {
     "NOP", "LXI B",  "STAX B", "INX B",  "INR B", "DCR B", "MVI B", "RLC",
     kU,    "DAD B",  "LDAX B", "DCX B",  "INR C", "DCR C", "MVI C", "RRC",
@@ -31,16 +32,17 @@ constexpr const char* kHighQuarter[64] = {
     "RP",  "POP PSW", "JP",  "DI",   "CP",  "PUSH PSW", "ORI", "RST 6",
     "RM",  "SPHL",    "JM",  "EI",   "CM",  kU,         "CPI", "RST 7",
 };
+// clang-format on
 
 // The length follows from the first word of the text, as the listing's own rule has it.
 uint8_t LengthOf(std::string_view text) {
   const std::string_view word = text.substr(0, text.find(' '));
-  for (std::string_view w : {"MVI", "IN", "OUT", "ADI", "ACI", "SUI", "SBI", "CPI", "ANI", "XRI",
-                             "ORI"})
+  for (std::string_view w :
+       {"MVI", "IN", "OUT", "ADI", "ACI", "SUI", "SBI", "CPI", "ANI", "XRI", "ORI"})
     if (word == w) return 2;
-  for (std::string_view w : {"LXI", "LDA", "STA", "LHLD", "SHLD", "JMP", "JC", "JNC", "JZ", "JNZ",
-                             "JM", "JP", "JPE", "JPO", "CALL", "CC", "CNC", "CZ", "CNZ", "CM",
-                             "CP", "CPE", "CPO"})
+  for (std::string_view w :
+       {"LXI", "LDA", "STA",  "LHLD", "SHLD", "JMP", "JC",  "JNC", "JZ", "JNZ", "JM", "JP",
+        "JPE", "JPO", "CALL", "CC",   "CNC",  "CZ",  "CNZ", "CM",  "CP", "CPE", "CPO"})
     if (word == w) return 3;
   return 1;
 }
@@ -107,8 +109,13 @@ int DecodeAt(Listing& l, int64_t row) {
 }
 
 void FullDisassembly(Listing& l) {
-  for (int64_t row = 1; row <= kShownRows; ++row) l.SetMnemonic(row, {});
-  for (int64_t row = 1; row <= kShownRows;) row += DecodeAt(l, row);
+  // Clearing every row first and then decoding leaves the same texts as clearing just the
+  // continuation rows on the way, which is all this does.
+  for (int64_t row = 1; row <= kShownRows;) {
+    const int len = DecodeAt(l, row);
+    for (int k = 1; k < len && row + k <= kShownRows; ++k) l.SetMnemonic(row + k, {});
+    row += len;
+  }
 }
 
 void BoundedDisassembly(Listing& l, int64_t bound) {

@@ -7,7 +7,7 @@
 
 namespace tamrel {
 
-constexpr int32_t kShiftBlock = 3281;  // bytes PC .. PC + 3280 move
+constexpr int32_t kShiftBlock = 3281;         // bytes PC .. PC + 3280 move
 constexpr int64_t kShiftDownCodeRows = 4001;  // rows 8200h..91A0h are rewritten whatever the PC
 
 void ShiftDown(Core& c);  // inserts 00h at the PC

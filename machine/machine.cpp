@@ -34,12 +34,18 @@ void SetFlag(Machine& m, Flag f, int value) {
 }
 
 void SetFlag(Machine& m, std::string_view name, int value) {
-  if (name == "CY") SetFlag(m, Flag::CY, value);
-  else if (name == "P") SetFlag(m, Flag::P, value);
-  else if (name == "AC") SetFlag(m, Flag::AC, value);
-  else if (name == "Z") SetFlag(m, Flag::Z, value);
-  else if (name == "S") SetFlag(m, Flag::S, value);
-  else PackFlags(m);
+  if (name == "CY")
+    SetFlag(m, Flag::CY, value);
+  else if (name == "P")
+    SetFlag(m, Flag::P, value);
+  else if (name == "AC")
+    SetFlag(m, Flag::AC, value);
+  else if (name == "Z")
+    SetFlag(m, Flag::Z, value);
+  else if (name == "S")
+    SetFlag(m, Flag::S, value);
+  else
+    PackFlags(m);
 }
 
 void FlagsFromA(Machine& m) {
@@ -77,7 +83,8 @@ void AuxCarrySub(Machine& m, uint8_t x, int32_t byteValue) {
 void InitRegisters(TRegisters& r) { r = TRegisters{}; }
 
 RandomSource ClockSeededRandom() {
-  auto seed = static_cast<uint64_t>(std::chrono::high_resolution_clock::now().time_since_epoch().count());
+  auto seed =
+      static_cast<uint64_t>(std::chrono::high_resolution_clock::now().time_since_epoch().count());
   auto gen = std::make_shared<std::mt19937_64>(seed);
   return [gen] {
     const double r = std::generate_canonical<double, 53>(*gen);

@@ -15,8 +15,8 @@
 
 namespace tamrel {
 
-constexpr int32_t kMemFirst = 0x8200;  // address of element 0
-constexpr int32_t kMemLast = 0xF730;   // address of element 30000
+constexpr int32_t kMemFirst = 0x8200;                   // address of element 0
+constexpr int32_t kMemLast = 0xF730;                    // address of element 30000
 constexpr int32_t kMemSize = kMemLast - kMemFirst + 1;  // 30001
 constexpr int32_t kPowerUpPC = 0x8200;
 constexpr int32_t kPowerUpSP = 0xF72F;

@@ -45,8 +45,9 @@ void PanelDigit(Trainer& t) {
     t.view->ShowAddress(d.AddrDigits);
     if (d.AddrDigits.size() == 4) {
       t.m.PC = HexTextToInt(d.AddrDigits);
-      t.view->ShowData(t.m.PC >= kMemFirst ? std::string_view(t.listing.CurrentCell(kCodeCol, t.m.PC))
-                                           : std::string_view("FF"));
+      t.view->ShowData(t.m.PC >= kMemFirst
+                           ? std::string_view(t.listing.CurrentCell(kCodeCol, t.m.PC))
+                           : std::string_view("FF"));
       t.view->ShowEntry(t.listing.CurrentCell(kMnemCol, t.m.PC));
     }
   }

@@ -11,11 +11,11 @@ namespace tamrel {
 class PanelView {
  public:
   virtual ~PanelView() = default;
-  virtual void ShowAddress(std::string_view text) = 0;  // Edit1, the address display
-  virtual void ShowData(std::string_view text) = 0;     // Edit2, the data display
-  virtual void ShowEntry(std::string_view text) = 0;    // Edit3, the entry line
-  virtual void ShowRegisters(const TRegisters& r) = 0;  // StringGrid2, column 1
-  virtual void ShowFlags(const TFlags& f) = 0;          // CheckBox1..5
+  virtual void ShowAddress(std::string_view text) = 0;       // Edit1, the address display
+  virtual void ShowData(std::string_view text) = 0;          // Edit2, the data display
+  virtual void ShowEntry(std::string_view text) = 0;         // Edit3, the entry line
+  virtual void ShowRegisters(const TRegisters& r) = 0;       // StringGrid2, column 1
+  virtual void ShowFlags(const TFlags& f) = 0;               // CheckBox1..5
   virtual void ShowStackPointer(std::string_view text) = 0;  // Label1
   // Lets pending window events through; RUN calls it between two lines.
   virtual void ProcessEvents() = 0;

@@ -51,22 +51,8 @@ struct Bench {
     ResetPanel(t);
     t.EventSlice = std::chrono::microseconds(0);
   }
-  // Types each line into the entry line at consecutive addresses from `addr`, keystroke by
-  // keystroke, the way a student enters a program.
-  void Type(int32_t addr, std::initializer_list<const char*> lines) {
-    const int32_t start = addr;
-    for (const char* line : lines) {
-      t.m.PC = addr;
-      std::string typed;
-      int op = -1;
-      for (const char* p = line; *p; ++p) {
-        Edit3KeyPress(t, t.Entry, typed, *p);
-        typed.push_back(*p);
-        if (const int o = FindOpcode(typed); o >= 0) op = o;
-      }
-      addr += ComTab()[op < 0 ? 0 : op].Length;
-    }
-    t.m.PC = start;
+  void Type(int32_t addr, std::initializer_list<std::string_view> lines) {
+    TypeProgram(t, t.Entry, addr, lines);
   }
   bool Exec(std::string_view line) { return ExecuteLine(t, t.Command, line); }
 };
