@@ -121,7 +121,7 @@ void RunKey(Trainer& t) {
       sinceCheck = 0;
     }
     const std::string& line = CurrentLine(t);
-    const bool paused = !line.empty() && line[0] == 'N' && line == "NOP";
+    const bool paused = line == "NOP";
     const bool stop = ExecuteLine(t, t.Command, line);
     if (stop || t.StopRequest) break;
     due = paused || t.EventSlice.count() == 0;
