@@ -204,3 +204,39 @@ TEST(Printout, WritesAndFails) {
 
 }  // namespace
 }  // namespace tamrel
+
+namespace tamrel {
+namespace {
+
+// A student types a program, runs it, keeps it, clears memory, loads it back and prints it.
+TEST(Story, TypeRunSaveOpenPrint) {
+  TempDir dir;
+  test::Bench b;
+  b.Type(0x8200, {"MVI B, 03", "DCR B", "JNZ 8202", "HLT"});
+  RunKey(b.t);
+  EXPECT_EQ(b.t.m.R.B, 0);
+  EXPECT_EQ(b.t.m.PC, 0x8207);
+  ASSERT_FALSE(SaveImage(b.t.listing, dir / "loop.mem"));
+  NewImage(b.t);
+  EXPECT_EQ(b.t.listing.Mnemonic(1), "NOP");
+  ASSERT_FALSE(OpenImage(b.t, dir / "loop.mem"));
+  b.t.m.PC = 0x8200;
+  RunKey(b.t);
+  EXPECT_EQ(b.t.m.R.B, 2);  // Z was left set by the first run, and DCR on B never clears it
+  FlagBoxesClicked(b.t, false, false, false, false, false);
+  b.t.m.PC = 0x8200;
+  RunKey(b.t);
+  EXPECT_EQ(b.t.m.R.B, 0);
+  ASSERT_FALSE(PrintListing(b.t.listing, 0x8206, dir / "loop.txt"));
+  EXPECT_EQ(Slurp(dir / "loop.txt"),
+            "8200    MVI B, 03       06\r\n"
+            "8201                    03\r\n"
+            "8202    DCR B           05\r\n"
+            "8203    JNZ 8202        C2\r\n"
+            "8204                    02\r\n"
+            "8205                    82\r\n"
+            "8206    HLT             76\r\n");
+}
+
+}  // namespace
+}  // namespace tamrel
