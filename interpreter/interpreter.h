@@ -10,9 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "listing/listing.h"
-#include "machine/machine.h"
-#include "panel/view.h"
+#include "listing/core.h"
 
 namespace tamrel {
 
@@ -24,15 +22,6 @@ struct TCommand {
   std::string Mnemonic;
   std::string Operand1;
   std::string Operand2;
-};
-
-// What one line can reach: the machine, the listing (STA writes a code text) and the view
-// (the byte-showing monitor routine, LHLD's register refresh).
-struct Core {
-  Machine m;
-  Listing listing;
-  PanelView* view = nullptr;     // never null once the owner is built
-  void (*sleep1ms)() = nullptr;  // NOP's pause; tests put a no-op here
 };
 
 void RealSleep1ms();

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "interpreter/interpreter.h"
+#include "listing/core.h"
 
 namespace tamrel {
 

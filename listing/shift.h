@@ -3,7 +3,7 @@
 // end of memory; with the PC outside memory nothing happens.
 #pragma once
 
-#include "interpreter/interpreter.h"
+#include "listing/core.h"
 
 namespace tamrel {
 
