@@ -42,8 +42,8 @@ void Listing::WriteAddresses() {
     SetCell(kAddrCol, row, IntToHexText(static_cast<int32_t>(AddressOfRow(row))));
 }
 
-void Listing::WriteCodesFrom(const Memory& mem) {
-  for (int64_t row = 1; row <= kLastRow; ++row) SetCode(row, ByteText(mem.Read(AddressOfRow(row))));
+void Listing::WriteCodesFrom(const Memory& mem, int64_t firstAddr, int64_t lastAddr) {
+  for (int64_t a = firstAddr; a <= lastAddr; ++a) SetCode(RowOfAddress(a), ByteText(mem.Read(a)));
 }
 
 Listing::Range Listing::TakeChangedRows() {

@@ -50,8 +50,9 @@ class Listing {
 
   void WriteHeader();
   void WriteAddresses();
-  // Code texts of rows 1..30001 from the memory bytes.
-  void WriteCodesFrom(const Memory& mem);
+  // Code texts of the rows of firstAddr..lastAddr (all of memory by default) from its bytes.
+  void WriteCodesFrom(const Memory& mem, int64_t firstAddr = kMemFirst,
+                      int64_t lastAddr = kMemLast);
 
   // Rows whose texts changed since the last call, as an inclusive range (empty: lo > hi).
   struct Range {

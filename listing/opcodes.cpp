@@ -108,23 +108,28 @@ int DecodeAt(Listing& l, int64_t row) {
   return e.Length;
 }
 
+namespace {
+
+// Decodes the instruction at `row` and empties its continuation rows up to `lastRow`.
+int DecodeInstruction(Listing& l, int64_t row, int64_t lastRow) {
+  const int len = DecodeAt(l, row);
+  for (int k = 1; k < len && row + k <= lastRow; ++k) l.SetMnemonic(row + k, {});
+  return len;
+}
+
+}  // namespace
+
 void FullDisassembly(Listing& l) {
   // Clearing every row first and then decoding leaves the same texts as clearing just the
-  // continuation rows on the way, which is all this does.
-  for (int64_t row = 1; row <= kShownRows;) {
-    const int len = DecodeAt(l, row);
-    for (int k = 1; k < len && row + k <= kShownRows; ++k) l.SetMnemonic(row + k, {});
-    row += len;
-  }
+  // continuation rows on the way, which is all this does. Row 30001 is never cleared.
+  for (int64_t row = 1; row <= kShownRows;) row += DecodeInstruction(l, row, kShownRows);
 }
 
 void BoundedDisassembly(Listing& l, int64_t bound) {
   const int64_t limit = bound - 0x8200;
   int count = 0;
   for (int64_t row = 1;;) {
-    const int len = ComTab()[static_cast<uint8_t>(HexTextToInt(l.Code(row)))].Length;
-    for (int k = 1; k < len; ++k) l.SetMnemonic(row + k, {});
-    DecodeAt(l, row);
+    const int len = DecodeInstruction(l, row, kLastRow);
     row += len;
     if (row > limit) ++count;
     if (row > kShownRows || (len == 1 && count >= 11)) break;

@@ -3,18 +3,8 @@
 #include <algorithm>
 
 #include "listing/opcodes.h"
-#include "machine/numtext.h"
 
 namespace tamrel {
-
-namespace {
-
-void RewriteCodes(Core& c, int64_t firstAddr, int64_t lastAddr) {
-  for (int64_t a = firstAddr; a <= lastAddr; ++a)
-    c.listing.SetCode(RowOfAddress(a), ByteText(c.m.Mem.Read(a)));
-}
-
-}  // namespace
 
 void ShiftDown(Core& c) {
   const int64_t pc = c.m.PC;
@@ -25,8 +15,8 @@ void ShiftDown(Core& c) {
   mem.Write(pc, 0);
   // The fixed window at the top of memory, and the moved block itself, so that what runs
   // and what is saved follow the moved bytes wherever the PC was.
-  RewriteCodes(c, kMemFirst, AddressOfRow(kShiftDownCodeRows));
-  RewriteCodes(c, pc, blockEnd);
+  c.listing.WriteCodesFrom(mem, kMemFirst, AddressOfRow(kShiftDownCodeRows));
+  c.listing.WriteCodesFrom(mem, pc, blockEnd);
   BoundedDisassembly(c.listing, std::max<int64_t>(kShiftDownBound, pc + kShiftBlock));
 }
 
@@ -36,7 +26,7 @@ void ShiftUp(Core& c) {
   Memory& mem = c.m.Mem;
   const int64_t last = std::min<int64_t>(pc + kShiftBlock - 1, kMemLast);
   for (int64_t a = pc; a <= last && a < kMemLast; ++a) mem.Write(a, mem.Read(a + 1));
-  RewriteCodes(c, pc, last);
+  c.listing.WriteCodesFrom(mem, pc, last);
   BoundedDisassembly(c.listing, pc + kShiftBlock - 1);
 }
 

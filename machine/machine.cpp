@@ -49,19 +49,22 @@ void SetFlag(Machine& m, std::string_view name, int value) {
 }
 
 void FlagsFromA(Machine& m) {
+  // Each flag is set as by SetFlag; F is packed once at the end, which comes to the same.
   int32_t& a = m.R.A;
+  TFlags& f = m.Flags;
   if (a > 255) {
     a -= 256;
-    SetFlag(m, Flag::CY, 1);
+    f.CY = 1;
   }
   if (a < 0) {
     a += 256;
-    SetFlag(m, Flag::CY, 1);
+    f.CY = 1;
   }
-  SetFlag(m, Flag::Z, a == 0);
-  SetFlag(m, Flag::S, a >= 128);
+  f.Z = a == 0;
+  f.S = a >= 128;
   // Parity counts the ones of IntToBinText(A), which saturates at 255.
-  SetFlag(m, Flag::P, std::popcount(static_cast<uint32_t>(BinValue(a))) % 2 == 0);
+  f.P = std::popcount(static_cast<uint32_t>(BinValue(a))) % 2 == 0;
+  PackFlags(m);
 }
 
 int32_t LowDigit(int32_t v) {
