@@ -194,7 +194,6 @@ void TForm2::FormCreate(const RandomSource& rnd, const std::function<void()>& cl
   move(p.left, p.top);
   resize(p.width, p.height);
   BuildMachine(t_, rnd);
-  Sync();
   if (closeSplash) closeSplash();
   show();
   ResetPanel(t_);
@@ -227,10 +226,7 @@ void TForm2::ShowStackPointer(std::string_view text) {
   Label1->adjustSize();
 }
 
-void TForm2::ProcessEvents() {
-  Sync();
-  QCoreApplication::processEvents();
-}
+void TForm2::ProcessEvents() { QCoreApplication::processEvents(); }
 
 // ---- events ----
 
@@ -249,25 +245,29 @@ void TForm2::closeEvent(QCloseEvent* e) {
 }
 
 bool TForm2::eventFilter(QObject* watched, QEvent* e) {
-  if (watched != Edit3 || e->type() != QEvent::KeyPress)
-    return QMainWindow::eventFilter(watched, e);
-  auto* key = static_cast<QKeyEvent*>(e);
-  if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-    Edit3KeyDown(t_, EntryKey::Enter);  // NEXT, and no character
-    Sync();
+  if (watched == Edit3 && e->type() == QEvent::KeyPress)
+    return Edit3KeyDown(*static_cast<QKeyEvent*>(e));
+  return QMainWindow::eventFilter(watched, e);
+}
+
+bool TForm2::Edit3KeyDown(const QKeyEvent& key) {
+  if (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter) {
+    EntryKeyDown(t_, EntryKey::Enter);  // NEXT, and no character
     return true;
   }
-  if (key->key() == Qt::Key_Backspace) {
-    Edit3KeyDown(t_, EntryKey::Backspace);
+  if (key.key() == Qt::Key_Backspace) {
+    EntryKeyDown(t_, EntryKey::Backspace);
     return false;  // the field still deletes
   }
-  const QString text = key->text();
+  return Edit3KeyPress(key.text());
+}
+
+bool TForm2::Edit3KeyPress(const QString& text) {
   if (text.size() != 1 || !text[0].isPrint()) return false;
   const auto k = ToCp1251(text);
   const auto before = ToCp1251(Edit3->text());
   if (!k || !before) return true;  // not a character of the trainer's code page
-  Edit3KeyPress(t_, t_.Entry, *before, (*k)[0]);
-  Sync();
+  TypeIntoEntry(t_, t_.Entry, *before, (*k)[0]);
   return false;  // the field inserts the character itself
 }
 
@@ -290,7 +290,6 @@ bool TForm2::SaveMemory() {
 void TForm2::N2Click() {
   if (dialogs_->Ask(kSaveStateQuestion)) SaveMemory();
   NewImage(t_);
-  Sync();
 }
 
 void TForm2::N3Click() {
@@ -298,20 +297,13 @@ void TForm2::N3Click() {
   if (!name) return;
   const auto err = OpenImage(t_, Path(*name));
   if (!err) RefreshPanel(t_);
-  Sync();
   ShowFailure(err);
 }
 
 void TForm2::N4Click() { SaveMemory(); }
 
-void TForm2::N8Click() {
-  ShiftDown(t_);
-  Sync();
-}
-void TForm2::N10Click() {
-  ShiftUp(t_);
-  Sync();
-}
+void TForm2::N8Click() { ShiftDown(t_); }
+void TForm2::N10Click() { ShiftUp(t_); }
 
 void TForm2::N9Click() {
   const auto name = dialogs_->SaveFileName(kTxtFilter, QStringLiteral("txt"));

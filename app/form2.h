@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -30,7 +31,7 @@ class TForm2 : public QMainWindow, public PanelView {
   // Start-up: seeds, places the window, builds the machine and the listing, hides the
   // splash, shows itself and sets the panel.
   void FormCreate(const RandomSource& rnd, const std::function<void()>& closeSplash = {});
-  Trainer& Core() { return t_; }
+  Trainer& trainer() { return t_; }
 
   // PanelView
   void ShowAddress(std::string_view text) override;
@@ -100,15 +101,11 @@ class TForm2 : public QMainWindow, public PanelView {
   void BuildPanel();
   void BuildViews();
   void BuildMenu();
-  void Do(void (*action)(Trainer&)) {
-    action(t_);
-    Sync();
-  }
-  void Digit(char d) {
-    HexKey(t_, d);
-    Sync();
-  }
-  void Sync() { model_->Sync(t_.listing); }
+  void Do(void (*action)(Trainer&)) { action(t_); }
+  void Digit(char d) { HexKey(t_, d); }
+  // The entry line's keys; each returns whether the key stops there.
+  bool Edit3KeyDown(const QKeyEvent& key);
+  bool Edit3KeyPress(const QString& text);
   bool SaveMemory();  // the save dialog, its overwrite question and the writing
   void ShowFailure(const std::optional<std::string>& err);
 

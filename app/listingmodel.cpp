@@ -6,6 +6,15 @@
 
 namespace tamrel {
 
+ListingModel::ListingModel(Listing& listing, QObject* parent)
+    : QAbstractTableModel(parent), listing_(listing) {
+  listing_.onFirstChange = [this] {
+    QMetaObject::invokeMethod(this, &ListingModel::AnnounceChanges, Qt::QueuedConnection);
+  };
+}
+
+ListingModel::~ListingModel() { listing_.onFirstChange = nullptr; }
+
 int ListingModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : kShownRows;
 }
@@ -26,8 +35,8 @@ Qt::ItemFlags ListingModel::flags(const QModelIndex& index) const {
   return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
 }
 
-void ListingModel::Sync(Listing& listing) {
-  const Listing::Range r = listing.TakeChangedRows();
+void ListingModel::AnnounceChanges() {
+  const Listing::Range r = listing_.TakeChangedRows();
   if (r.lo == 0) emit headerDataChanged(Qt::Horizontal, 0, 2);
   const int64_t lo = std::max<int64_t>(r.lo, 1), hi = std::min<int64_t>(r.hi, kShownRows);
   if (lo <= hi)

@@ -1,5 +1,7 @@
 // The listing as Qt sees it: reads the core listing directly, nothing copied. Rows 1..30000
-// of the listing are the model's rows 0..29999; row 0 of the listing is the header.
+// of the listing are the model's rows 0..29999; row 0 of the listing is the header. The
+// model announces changes by itself: the first change after a quiet spell schedules one
+// announcement of every row changed until the event loop runs it.
 #pragma once
 
 #include <QAbstractTableModel>
@@ -10,8 +12,8 @@ namespace tamrel {
 
 class ListingModel : public QAbstractTableModel {
  public:
-  explicit ListingModel(const Listing& listing, QObject* parent = nullptr)
-      : QAbstractTableModel(parent), listing_(listing) {}
+  explicit ListingModel(Listing& listing, QObject* parent = nullptr);
+  ~ListingModel() override;
 
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
@@ -19,11 +21,11 @@ class ListingModel : public QAbstractTableModel {
   QVariant headerData(int section, Qt::Orientation o, int role) const override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
 
-  // Tells the view about the rows the core changed since the last call.
-  void Sync(Listing& listing);
+  // Tells the views about the rows the core changed since the last announcement.
+  void AnnounceChanges();
 
  private:
-  const Listing& listing_;
+  Listing& listing_;
 };
 
 }  // namespace tamrel

@@ -9,16 +9,17 @@
 
 #include "app/form2.h"
 #include "listing/opcodes.h"
+#include "support/program.h"
+#include "support/views.h"
 
 namespace tamrel {
 namespace {
 
-void NoSleep() {}
 double Half() { return 0.5; }
 
 void BM_StartUp(benchmark::State& state) {
   for (auto _ : state) {
-    auto form = std::make_unique<TForm2>(nullptr, NoSleep);
+    auto form = std::make_unique<TForm2>(nullptr, test::NoSleep);
     form->FormCreate(ClockSeededRandom());
     QCoreApplication::processEvents();  // the first paint
     state.PauseTiming();
@@ -29,11 +30,11 @@ void BM_StartUp(benchmark::State& state) {
 BENCHMARK(BM_StartUp)->Unit(benchmark::kMillisecond);
 
 void BM_Step(benchmark::State& state) {
-  TForm2 form(nullptr, NoSleep);
+  TForm2 form(nullptr, test::NoSleep);
   form.FormCreate(Half);  // every byte 80h: ADD B, one line per row
   QCoreApplication::processEvents();
   for (auto _ : state) {
-    if (form.Core().m.PC > 0x8F00) form.Core().m.PC = 0x8200;
+    if (form.trainer().m.PC > 0x8F00) form.trainer().m.PC = 0x8200;
     form.Button10Click();
     QCoreApplication::processEvents();  // and its repaint
   }
@@ -44,16 +45,16 @@ BENCHMARK(BM_Step)->Unit(benchmark::kMicrosecond);
 // 1 ms timer stands for the user's key presses; the longest gap between its ticks is how long
 // a key can wait.
 void BM_RunWindow(benchmark::State& state) {
-  TForm2 form(nullptr, NoSleep);
+  TForm2 form(nullptr, test::NoSleep);
   form.FormCreate(Half);
-  TypeProgram(form.Core(), form.Core().Entry, 0x8200,
-              {"MVI B, 26", "LXI D, 0000", "DCX D", "MOV A, D", "ORA E", "JNZ 8205", "DCR B",
-               "MOV A, B", "ORA A", "JNZ 8202", "HLT"});
+  test::TypeProgram(form.trainer(), form.trainer().Entry, 0x8200,
+                    {"MVI B, 26", "LXI D, 0000", "DCX D", "MOV A, D", "ORA E", "JNZ 8205", "DCR B",
+                     "MOV A, B", "ORA A", "JNZ 8202", "HLT"});
   QCoreApplication::processEvents();
   int64_t lines = 0;
   double worstGapMs = 0;
   for (auto _ : state) {
-    form.Core().m.PC = 0x8200;
+    form.trainer().m.PC = 0x8200;
     QElapsedTimer clock;
     clock.start();
     qint64 last = 0;

@@ -7,29 +7,29 @@
 #include "listing/lineentry.h"
 #include "listing/opcodes.h"
 #include "panel/trainer.h"
+#include "support/program.h"
+#include "support/views.h"
 
 namespace tamrel {
 namespace {
-
-void NoSleep() {}
 
 // About twenty lines of everyday instructions in an endless loop, no NOP (it sleeps).
 void LoadReferenceProgram(Trainer& t) {
   BuildMachine(t, [] { return 0.0; });
   ResetPanel(t);
-  TypeProgram(
+  test::TypeProgram(
       t, t.Entry, 0x8200,
       {"LXI SP, F72F", "MVI B, 10", "MVI A, 00", "LXI H, 8300", "ADD B",    "ADI 03",  "ANA B",
        "CPI 40",       "INR C",     "DCR D",     "INX H",       "DAD B",    "PUSH B",  "POP D",
        "CALL 8230",    "STA 8400",  "MOV E, A",  "DCR B",       "JNZ 8205", "JMP 8203"});
-  TypeProgram(t, t.Entry, 0x8230, {"MOV C, A", "RET"});
+  test::TypeProgram(t, t.Entry, 0x8230, {"MOV C, A", "RET"});
   FullDisassembly(t.listing);
   t.m.PC = 0x8200;
 }
 
 void BM_ExecuteLoop(benchmark::State& state) {
-  NullView view;
-  Trainer t(view, NoSleep);
+  test::NullView view;
+  Trainer t(view, test::NoSleep);
   LoadReferenceProgram(t);
   for (auto _ : state) {
     ExecuteLine(t, t.Command, CurrentLine(t));
@@ -46,8 +46,8 @@ void FillRandom(Trainer& t) {
 }
 
 void BM_FullDisassembly(benchmark::State& state) {
-  NullView view;
-  Trainer t(view, NoSleep);
+  test::NullView view;
+  Trainer t(view, test::NoSleep);
   FillRandom(t);
   for (auto _ : state) FullDisassembly(t.listing);
   state.SetItemsProcessed(state.iterations() * kShownRows);
@@ -55,8 +55,8 @@ void BM_FullDisassembly(benchmark::State& state) {
 BENCHMARK(BM_FullDisassembly)->Unit(benchmark::kMicrosecond);
 
 void BM_BoundedDisassemblyStep(benchmark::State& state) {
-  NullView view;
-  Trainer t(view, NoSleep);
+  test::NullView view;
+  Trainer t(view, test::NoSleep);
   FillRandom(t);
   for (auto _ : state) BoundedDisassembly(t.listing, kStepBound);
 }

@@ -42,19 +42,14 @@ std::optional<std::string> OpenImage(Core& c, const std::string& path) {
   if (err != 0) return FileErrorText(err, path);
   if (got < kImageSize) return std::string("Read beyond end of file");
 
-  for (size_t k = 0; k < kImageSize; ++k) {
-    c.m.Mem.Write(kMemFirst + static_cast<int64_t>(k), image[k]);
-    c.listing.SetCode(static_cast<int64_t>(k) + 1, ByteText(image[k]));
-  }
+  for (size_t k = 0; k < kImageSize; ++k)
+    StoreByte(c, kMemFirst + static_cast<int64_t>(k), image[k], ByteText(image[k]));
   FullDisassembly(c.listing);
   return std::nullopt;
 }
 
 void NewImage(Core& c) {
-  for (int64_t a = kMemFirst; a <= kMemLast; ++a) {
-    c.m.Mem.Write(a, 0);
-    c.listing.SetCode(RowOfAddress(a), "00");
-  }
+  for (int64_t a = kMemFirst; a <= kMemLast; ++a) StoreByte(c, a, 0, "00");
   FullDisassembly(c.listing);
 }
 

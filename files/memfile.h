@@ -6,12 +6,13 @@
 #include <optional>
 #include <string>
 
+#include "core/core.h"
 #include "files/safefile.h"
-#include "interpreter/interpreter.h"
 
 namespace tamrel {
 
-constexpr size_t kImageSize = 30000;
+// The image holds every shown row: F730h is never saved or opened.
+constexpr size_t kImageSize = kShownRows;
 
 // Each returns the failure text, or nothing on success.
 std::optional<std::string> SaveImage(const Listing& l, const std::string& path,

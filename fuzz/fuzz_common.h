@@ -11,10 +11,9 @@
 
 #include "listing/opcodes.h"
 #include "panel/trainer.h"
+#include "support/views.h"
 
 namespace tamrel::fuzz {
-
-inline void NoSleep() {}
 
 // Reads the input front to back; past its end every read gives zeros.
 struct Input {
@@ -36,7 +35,7 @@ struct Input {
 };
 
 // A view that lets a running program go on for a bounded number of passes, then presses RST.
-struct BoundedView : NullView {
+struct BoundedView : test::NullView {
   Trainer* t = nullptr;
   int passes = 0;
   void ProcessEvents() override {
@@ -46,9 +45,9 @@ struct BoundedView : NullView {
 
 // The machine after start-up, built once; each run starts from a copy of it.
 inline const Trainer& Template() {
-  static NullView view;
+  static test::NullView view;
   static Trainer* t = [] {
-    auto* tr = new Trainer(view, NoSleep);
+    auto* tr = new Trainer(view, test::NoSleep);
     uint32_t x = 12345;
     BuildMachine(*tr, [&] {
       x = x * 1103515245u + 12345u;
@@ -100,8 +99,8 @@ inline void Load(Trainer& t, Input& in) {
 
 // The one trainer a target works on, reloaded from the input for every run.
 inline Trainer& Loaded(Input& in) {
-  static NullView view;
-  static Trainer t(view, NoSleep);
+  static test::NullView view;
+  static Trainer t(view, test::NoSleep);
   Load(t, in);
   return t;
 }

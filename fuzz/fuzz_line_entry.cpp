@@ -13,15 +13,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   while (!in.Empty()) {
     const uint8_t k = in.Byte();
     if (k == 0x08) {
-      Edit3KeyDown(t, EntryKey::Backspace);
+      EntryKeyDown(t, EntryKey::Backspace);
       if (!field.empty()) field.pop_back();
     } else if (k == 0x0D) {
-      Edit3KeyDown(t, EntryKey::Enter);
+      EntryKeyDown(t, EntryKey::Enter);
       field = CurrentLine(t);
     } else if (k == 0x7F) {
       field.clear();  // the user selects everything and deletes it
     } else {
-      Edit3KeyPress(t, t.Entry, field, static_cast<char>(k));
+      TypeIntoEntry(t, t.Entry, field, static_cast<char>(k));
       field.push_back(static_cast<char>(k));
     }
     if (t.Entry.PendingOperands < 0 || t.Entry.PendingOperands > 2) fuzz::Fail("pending count");

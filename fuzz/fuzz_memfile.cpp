@@ -12,6 +12,7 @@
 #include "files/memfile.h"
 #include "files/printout.h"
 #include "fuzz_common.h"
+#include "support/files.h"
 
 using namespace tamrel;
 namespace fs = std::filesystem;
@@ -28,11 +29,6 @@ ssize_t FaultyWrite(int fd, const void* buf, size_t n) {
   const size_t k = n < g_failAfter ? n : g_failAfter;
   g_failAfter -= k;
   return ::write(fd, buf, k);
-}
-
-std::string Slurp(const fs::path& p) {
-  std::ifstream f(p, std::ios::binary);
-  return {std::istreambuf_iterator<char>(f), {}};
 }
 
 const fs::path& Scratch() {
@@ -79,15 +75,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::ofstream(out, std::ios::binary) << "previous";
   g_failAfter = failAt % 40000;
   if (SaveImage(t.listing, out.string(), FaultyWrite)) {
-    if (Slurp(out) != "previous") fuzz::Fail("failed Save damaged the old file");
+    if (test::ReadFile(out) != "previous") fuzz::Fail("failed Save damaged the old file");
   } else if (fs::file_size(out) != kImageSize) {
     fuzz::Fail("saved image is not 30000 bytes");
   }
   std::ofstream(txt, std::ios::binary) << "previous";
   g_failAfter = failAt % 900000;
   if (PrintListing(t.listing, t.m.PC, txt.string(), FaultyWrite)) {
-    if (Slurp(txt) != "previous") fuzz::Fail("failed print-out damaged the old file");
-  } else if (Slurp(txt) != PrintoutText(t.listing, t.m.PC)) {
+    if (test::ReadFile(txt) != "previous") fuzz::Fail("failed print-out damaged the old file");
+  } else if (test::ReadFile(txt) != PrintoutText(t.listing, t.m.PC)) {
     fuzz::Fail("print-out differs");
   }
   size_t entries = 0;

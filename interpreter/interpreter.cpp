@@ -1,8 +1,6 @@
 #include "interpreter/interpreter.h"
 
 #include <charconv>
-#include <chrono>
-#include <thread>
 
 #include "machine/numtext.h"
 
@@ -169,8 +167,6 @@ int32_t StepPair(int32_t v, int d) {
 
 }  // namespace
 
-void RealSleep1ms() { std::this_thread::sleep_for(std::chrono::milliseconds(1)); }
-
 void SplitLine(TCommand& t) {
   t.Mnemonic.clear();
   t.Operand1.clear();
@@ -323,10 +319,9 @@ bool ExecuteLine(Core& c, TCommand& t, std::string_view line) {
     case Key("STA"): {
       const int32_t a = imm1();
       const auto byte = static_cast<uint8_t>(r.A);
-      m.Mem.Write(a, byte);
       // The code text is that of the stored byte, so it stays two characters even when A
       // holds more than a byte.
-      if (InWindow(a)) c.listing.SetCode(RowOfAddress(a), ByteText(byte));
+      StoreByte(c, a, byte, ByteText(byte));
       Advance(m, 3);
       break;
     }

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "listing/core.h"
+#include "core/core.h"
 
 namespace tamrel {
 
@@ -23,8 +23,6 @@ struct TCommand {
   std::string Operand1;
   std::string Operand2;
 };
-
-void RealSleep1ms();
 
 // Returns the stop indication: true for RST and HLT only.
 bool ExecuteLine(Core& c, TCommand& t, std::string_view line);

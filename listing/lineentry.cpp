@@ -5,13 +5,7 @@
 
 namespace tamrel {
 
-void StoreByte(Core& c, int64_t addr, uint8_t value, std::string_view codeText) {
-  if (!InWindow(addr)) return;
-  c.m.Mem.Write(addr, value);
-  c.listing.SetCode(RowOfAddress(addr), codeText);
-}
-
-void Edit3KeyPress(Core& c, LineEntry& e, std::string_view textBefore, char k) {
+void TypeIntoEntry(Core& c, LineEntry& e, std::string_view textBefore, char k) {
   std::string candidate(textBefore);
   candidate.push_back(k);
   const int64_t pc = c.m.PC;
@@ -41,27 +35,6 @@ void Edit3KeyPress(Core& c, LineEntry& e, std::string_view textBefore, char k) {
     BoundedDisassembly(c.listing, pc + 2);
     e.PendingOperands = 0;
   }
-}
-
-}  // namespace tamrel
-
-namespace tamrel {
-
-void TypeProgram(Core& c, LineEntry& e, int32_t addr,
-                 std::initializer_list<std::string_view> lines) {
-  const int32_t start = addr;
-  for (std::string_view line : lines) {
-    c.m.PC = addr;
-    std::string typed;
-    int op = 0;
-    for (char k : line) {
-      Edit3KeyPress(c, e, typed, k);
-      typed.push_back(k);
-      if (const int o = FindOpcode(typed); o >= 0) op = o;
-    }
-    addr += ComTab()[op].Length;
-  }
-  c.m.PC = start;
 }
 
 }  // namespace tamrel

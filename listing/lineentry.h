@@ -5,11 +5,10 @@
 #pragma once
 
 #include <cstdint>
-#include <initializer_list>
 #include <string>
 #include <string_view>
 
-#include "listing/core.h"
+#include "core/core.h"
 
 namespace tamrel {
 
@@ -19,16 +18,8 @@ struct LineEntry {
 };
 
 // A typed character k, given the entry line's text from before the keystroke.
-void Edit3KeyPress(Core& c, LineEntry& e, std::string_view textBefore, char k);
+void TypeIntoEntry(Core& c, LineEntry& e, std::string_view textBefore, char k);
 // Backspace ends the operand collection; the bytes already stored stay.
-inline void Edit3Backspace(LineEntry& e) { e.PendingOperands = 0; }
-
-// Types each line at consecutive addresses from `addr`, keystroke by keystroke into an empty
-// entry line, the way a student enters a program; the PC ends back on `addr`.
-void TypeProgram(Core& c, LineEntry& e, int32_t addr,
-                 std::initializer_list<std::string_view> lines);
-
-// One byte into memory and its text into the code column; outside the window both are dropped.
-void StoreByte(Core& c, int64_t addr, uint8_t value, std::string_view codeText);
+inline void EntryBackspace(LineEntry& e) { e.PendingOperands = 0; }
 
 }  // namespace tamrel

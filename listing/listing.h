@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,13 +18,14 @@
 
 namespace tamrel {
 
-constexpr int kLastRow = 30001;
-constexpr int kShownRows = 30000;
+// Row k holds the byte at kMemFirst + k - 1; row 0 is the header.
+constexpr int kLastRow = kMemSize;        // F730h
+constexpr int kShownRows = kMemSize - 1;  // F72Fh, the last row the window shows
 
 enum Column { kAddrCol = 0, kMnemCol = 1, kCodeCol = 2 };
 
-constexpr int64_t RowOfAddress(int64_t addr) { return addr - 0x81FF; }
-constexpr int64_t AddressOfRow(int64_t row) { return row + 0x81FF; }
+constexpr int64_t RowOfAddress(int64_t addr) { return addr - (kMemFirst - 1); }
+constexpr int64_t AddressOfRow(int64_t row) { return row + (kMemFirst - 1); }
 
 // Header texts, code page 1251.
 inline constexpr std::string_view kHeaderAddr = "\xC0\xE4\xF0\xE5\xF1";  // Адрес
@@ -60,9 +62,13 @@ class Listing {
   };
   Range TakeChangedRows();
   Range ChangedRows() const { return {changedLo_, changedHi_}; }
+  // Called when a text changes while no change is pending, so that a screen can schedule
+  // one refresh for all the changes that follow.
+  std::function<void()> onFirstChange;
 
  private:
   void Touch(int64_t row) {
+    if (changedLo_ > changedHi_ && onFirstChange) onFirstChange();
     if (row < changedLo_) changedLo_ = row;
     if (row > changedHi_) changedHi_ = row;
   }

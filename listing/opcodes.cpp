@@ -8,7 +8,7 @@ namespace {
 
 constexpr const char* kRegs = "BCDEHLMA";
 constexpr const char* kAlu[8] = {"ADD", "ADC", "SUB", "SBB", "ANA", "XRA", "ORA", "CMP"};
-constexpr const char* kU = "     -";
+constexpr const char* kU = kUnassignedText.data();
 
 // 00h-3Fh and C0h-FFh, eight to a line.
 // clang-format off
@@ -89,6 +89,9 @@ int FindOpcode(std::string_view text) {
   return -1;
 }
 
+namespace {
+
+// Decodes the instruction whose first byte is at `row`; returns its length.
 int DecodeAt(Listing& l, int64_t row) {
   const TComTab& e = ComTab()[static_cast<uint8_t>(HexTextToInt(l.Code(row)))];
   if (e.Length == 1) {
@@ -107,8 +110,6 @@ int DecodeAt(Listing& l, int64_t row) {
   l.SetMnemonic(row, std::string_view(buf, n));
   return e.Length;
 }
-
-namespace {
 
 // Decodes the instruction at `row` and empties its continuation rows up to `lastRow`.
 int DecodeInstruction(Listing& l, int64_t row, int64_t lastRow) {

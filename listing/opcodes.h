@@ -30,8 +30,6 @@ const ComTable& ComTab();
 // First opcode from 00h upwards whose text equals `text` exactly; -1 if none.
 int FindOpcode(std::string_view text);
 
-// Decodes the instruction whose first byte is at `row`; returns its length.
-int DecodeAt(Listing& l, int64_t row);
 void FullDisassembly(Listing& l);
 // Decodes from row 1 until eleven instructions ended at `bound` or later, then up to and
 // including the next one-byte instruction (or the end of the listing).

@@ -3,7 +3,7 @@
 // end of memory; with the PC outside memory nothing happens.
 #pragma once
 
-#include "listing/core.h"
+#include "core/core.h"
 
 namespace tamrel {
 

@@ -33,21 +33,6 @@ void SetFlag(Machine& m, Flag f, int value) {
   PackFlags(m);
 }
 
-void SetFlag(Machine& m, std::string_view name, int value) {
-  if (name == "CY")
-    SetFlag(m, Flag::CY, value);
-  else if (name == "P")
-    SetFlag(m, Flag::P, value);
-  else if (name == "AC")
-    SetFlag(m, Flag::AC, value);
-  else if (name == "Z")
-    SetFlag(m, Flag::Z, value);
-  else if (name == "S")
-    SetFlag(m, Flag::S, value);
-  else
-    PackFlags(m);
-}
-
 void FlagsFromA(Machine& m) {
   // Each flag is set as by SetFlag; F is packed once at the end, which comes to the same.
   int32_t& a = m.R.A;

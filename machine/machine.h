@@ -24,7 +24,6 @@ constexpr int32_t kPowerUpSP = 0xF72F;
 constexpr bool InWindow(int64_t addr) { return addr >= kMemFirst && addr <= kMemLast; }
 
 // Wrapping 32-bit arithmetic, the way the trainer's integers behave, without signed overflow.
-constexpr int32_t Wrap(int64_t v) { return static_cast<int32_t>(static_cast<uint32_t>(v)); }
 constexpr int32_t AddWrap(int32_t a, int32_t b) {
   return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
 }
@@ -70,8 +69,6 @@ enum class Flag { CY, P, AC, Z, S };
 
 void PackFlags(Machine& m);
 void SetFlag(Machine& m, Flag f, int value);
-// By name, compared whole and case-sensitively; an unknown name only repacks F.
-void SetFlag(Machine& m, std::string_view name, int value);
 // Brings A back into a byte (one correction of 256 each way, setting CY on a wrap; never
 // clearing it), then derives Z, S and P from A.
 void FlagsFromA(Machine& m);

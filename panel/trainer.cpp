@@ -5,6 +5,35 @@
 
 namespace tamrel {
 
+namespace {
+
+// Shows the digits typed so far; four address digits move PC, two data digits store a byte.
+void PanelDigit(Trainer& t) {
+  TDisplay& d = t.Display;
+  if (d.AddrMode) {
+    if (d.AddrDigits.size() > 4) d.AddrDigits.erase(4, 1);
+    t.view->ShowAddress(d.AddrDigits);
+    if (d.AddrDigits.size() == 4) {
+      t.m.PC = HexTextToInt(d.AddrDigits);
+      t.view->ShowData(t.m.PC >= kMemFirst
+                           ? std::string_view(t.listing.CurrentCell(kCodeCol, t.m.PC))
+                           : std::string_view("FF"));
+      t.view->ShowEntry(t.listing.CurrentCell(kMnemCol, t.m.PC));
+    }
+  }
+  if (d.DataMode) {
+    if (d.DataDigits.size() > 2) d.DataDigits.erase(2, 1);
+    t.view->ShowData(d.DataDigits);
+    if (d.DataDigits.size() == 2 && InWindow(t.m.PC)) {
+      StoreByte(t, t.m.PC, static_cast<uint8_t>(HexTextToInt(d.DataDigits)), d.DataDigits);
+      BoundedDisassembly(t.listing, t.m.PC);
+      t.view->ShowEntry(t.listing.CurrentCell(kMnemCol, t.m.PC));
+    }
+  }
+}
+
+}  // namespace
+
 void BuildMachine(Trainer& t, const RandomSource& rnd) {
   t.listing.WriteHeader();
   t.listing.WriteAddresses();
@@ -36,30 +65,6 @@ void HexKey(Trainer& t, char digit) {
   if (t.Display.AddrMode) t.Display.AddrDigits.push_back(digit);
   if (t.Display.DataMode) t.Display.DataDigits.push_back(digit);
   PanelDigit(t);
-}
-
-void PanelDigit(Trainer& t) {
-  TDisplay& d = t.Display;
-  if (d.AddrMode) {
-    if (d.AddrDigits.size() > 4) d.AddrDigits.erase(4, 1);
-    t.view->ShowAddress(d.AddrDigits);
-    if (d.AddrDigits.size() == 4) {
-      t.m.PC = HexTextToInt(d.AddrDigits);
-      t.view->ShowData(t.m.PC >= kMemFirst
-                           ? std::string_view(t.listing.CurrentCell(kCodeCol, t.m.PC))
-                           : std::string_view("FF"));
-      t.view->ShowEntry(t.listing.CurrentCell(kMnemCol, t.m.PC));
-    }
-  }
-  if (d.DataMode) {
-    if (d.DataDigits.size() > 2) d.DataDigits.erase(2, 1);
-    t.view->ShowData(d.DataDigits);
-    if (d.DataDigits.size() == 2 && InWindow(t.m.PC)) {
-      StoreByte(t, t.m.PC, static_cast<uint8_t>(HexTextToInt(d.DataDigits)), d.DataDigits);
-      BoundedDisassembly(t.listing, t.m.PC);
-      t.view->ShowEntry(t.listing.CurrentCell(kMnemCol, t.m.PC));
-    }
-  }
 }
 
 void MemKey(Trainer& t) {
@@ -107,7 +112,6 @@ void RunKey(Trainer& t) {
   t.StopRequest = false;
   t.view->ShowAddress("");
   t.view->ShowData("");
-  ++t.RunDepth;
   // Window events go through before a line whenever a time slice has passed (checked every
   // few dozen lines, and after every NOP pause), so a key waits about a millisecond at most
   // and every handler still runs between two lines.
@@ -130,7 +134,6 @@ void RunKey(Trainer& t) {
       sinceCheck = 0;
     }
   }
-  --t.RunDepth;
   if (t.StopRequest) t.m.PC = kPowerUpPC;
   t.view->ShowRegisters(t.m.R);
   t.view->ShowFlags(t.m.Flags);
@@ -156,8 +159,8 @@ void FlagBoxesClicked(Trainer& t, bool cy, bool p, bool ac, bool z, bool s) {
   PackFlags(t.m);
 }
 
-void Edit3KeyDown(Trainer& t, EntryKey k) {
-  if (k == EntryKey::Backspace) Edit3Backspace(t.Entry);
+void EntryKeyDown(Trainer& t, EntryKey k) {
+  if (k == EntryKey::Backspace) EntryBackspace(t.Entry);
   if (k == EntryKey::Enter) NextKey(t);
 }
 

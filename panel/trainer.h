@@ -31,7 +31,6 @@ struct Trainer : Core {
   TCommand Command;
   // RUN lets window events through at most this long apart (and after every pause of NOP).
   std::chrono::microseconds EventSlice{1000};
-  int RunDepth = 0;
 
   explicit Trainer(PanelView& v, void (*sleep)() = RealSleep1ms) {
     view = &v;
@@ -49,7 +48,6 @@ void ResetPanel(Trainer& t);
 
 void RefreshPanel(Trainer& t);
 void HexKey(Trainer& t, char digit);
-void PanelDigit(Trainer& t);
 void MemKey(Trainer& t);
 void NextKey(Trainer& t);
 void AddrKey(Trainer& t);
@@ -66,6 +64,6 @@ void FlagBoxesClicked(Trainer& t, bool cy, bool p, bool ac, bool z, bool s);
 
 // The entry line's keys: Enter acts as NEXT, Backspace ends the operand collection.
 enum class EntryKey { Enter, Backspace, Other };
-void Edit3KeyDown(Trainer& t, EntryKey k);
+void EntryKeyDown(Trainer& t, EntryKey k);
 
 }  // namespace tamrel

@@ -14,12 +14,12 @@
 #include "app/splash.h"
 #include "app/webform.h"
 #include "machine/numtext.h"
+#include "support/views.h"
 
 using namespace tamrel;
 
 namespace {
 
-void NoSleep() {}
 
 // Answers the file menu's questions from a script.
 struct ScriptedDialogs : Dialogs {
@@ -51,6 +51,19 @@ QString Cell(TForm2& f, int row, int col) {
   return f.StringGrid1->model()->index(row - 1, col).data().toString();
 }
 
+// Whether the listing's model told its views about a change of listing row `row` caused by
+// `action`, once the events it left behind have run.
+bool Announces(TForm2& f, const std::function<void()>& action, int row) {
+  QCoreApplication::processEvents();
+  QSignalSpy spy(f.StringGrid1->model(), &QAbstractItemModel::dataChanged);
+  action();
+  QCoreApplication::processEvents();
+  for (const QList<QVariant>& args : spy)
+    if (args[0].toModelIndex().row() <= row - 1 && row - 1 <= args[1].toModelIndex().row())
+      return true;
+  return false;
+}
+
 // Clears the entry line the way a user would, then types a line and presses Enter once per byte.
 void TypeLine(TForm2& f, const char* text, int bytes) {
   f.Edit3->selectAll();
@@ -74,9 +87,9 @@ class AppTest : public QObject {
  private slots:
   void init() {
     dialogs_ = std::make_unique<ScriptedDialogs>();
-    form_ = std::make_unique<TForm2>(dialogs_.get(), NoSleep);
+    form_ = std::make_unique<TForm2>(dialogs_.get(), test::NoSleep);
     form_->FormCreate([] { return 0.5; });  // every byte 80h: ADD B
-    form_->Core().EventSlice = std::chrono::microseconds(0);
+    form_->trainer().EventSlice = std::chrono::microseconds(0);
   }
   void cleanup() { form_.reset(); }
 
@@ -129,11 +142,32 @@ class AppTest : public QObject {
     QCOMPARE(f.Label1->text(), QString("F72F"));
   }
 
+  void listingAnnouncesEveryChange() {
+    TForm2& f = Form();
+    QVERIFY(Announces(f, [&] { TypeLine(f, "MVI A", 0); }, 1));
+    QVERIFY(Announces(f, [&] {
+      for (int b : {20, 11, 23, 22, 21, 2, 24, 8}) f.Button[b]->click();  // ADDR 8210 MEM 3E
+    }, 0x11));
+    // A byte changed behind the listing's back: only STEP's bounded pass decodes it.
+    f.trainer().listing.SetCode(0x21, "3E");
+    QVERIFY(Announces(f, [&] { f.Button[10]->click(); }, 0x21));
+    QCOMPARE(Cell(f, 0x21, 1), QString("MVI A, 80"));
+    const int pcRow = static_cast<int>(RowOfAddress(f.trainer().m.PC));
+    QVERIFY(Announces(f, [&] { f.N8Click(); }, pcRow));  // 00h goes in at the PC
+    QCOMPARE(Cell(f, pcRow, 2), QString("00"));
+    QFile image(File("zero.mem"));
+    QVERIFY(image.open(QIODevice::WriteOnly) && image.write(QByteArray(30000, '\0')) == 30000);
+    image.close();
+    dialogs_->names = {File("zero.mem")};
+    QVERIFY(Announces(f, [&] { f.N3Click(); }, 30000));
+    QCOMPARE(Cell(f, 30000, 2), QString("00"));
+  }
+
   void enterIsNotTypedAndForeignCharactersAreIgnored() {
     TForm2& f = Form();
     TypeLine(f, "MVI A", 0);
     QTest::keyClick(f.Edit3, Qt::Key_Return);  // NEXT: no character reaches the operand
-    QCOMPARE(f.Core().Entry.OperandText, std::string());
+    QCOMPARE(f.trainer().Entry.OperandText, std::string());
     f.Edit3->clear();
     auto type = [&](const char* utf8) {
       QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString::fromUtf8(utf8));
@@ -141,17 +175,17 @@ class AppTest : public QObject {
     };
     type("中");
     QCOMPARE(f.Edit3->text(), QString());
-    QCOMPARE(f.Core().Entry.OperandText, std::string());
+    QCOMPARE(f.trainer().Entry.OperandText, std::string());
     type("Ж");  // a code page 1251 letter is an operand character like any other
     QCOMPARE(f.Edit3->text(), QString("Ж"));
-    QCOMPARE(f.Core().Entry.OperandText, std::string("\xC6"));
+    QCOMPARE(f.trainer().Entry.OperandText, std::string("\xC6"));
   }
 
   void keypad() {
     TForm2& f = Form();
     for (int b : {20, 11, 23, 22, 21}) f.Button[static_cast<size_t>(b)]->click();  // ADDR 8 2 1 0
     QCOMPARE(f.Edit1->text(), QString("8210"));
-    QCOMPARE(f.Core().m.PC, 0x8210);
+    QCOMPARE(f.trainer().m.PC, 0x8210);
     for (int b : {2, 24, 8}) f.Button[static_cast<size_t>(b)]->click();  // MEM 3 E
     QCOMPARE(f.Edit2->text(), QString("3E"));
     QCOMPARE(Cell(f, 0x11, 2), QString("3E"));
@@ -164,7 +198,7 @@ class AppTest : public QObject {
   void stepRefreshesViewsAndBoxClicksDoNot() {
     TForm2& f = Form();
     QTest::mouseClick(f.CheckBox1, Qt::LeftButton);
-    QCOMPARE(f.Core().m.R.F, uint8_t{3});
+    QCOMPARE(f.trainer().m.R.F, uint8_t{3});
     QCOMPARE(Reg(f, 8), QString("02"));  // the F row waits for STEP or RUN
     f.Button[10]->click();  // STEP on ADD B
     QCOMPARE(Reg(f, 8), QString("47"));
@@ -179,8 +213,8 @@ class AppTest : public QObject {
     TypeLine(f, "JMP 8300", 0);
     QTimer::singleShot(5, f.Button[5], &QPushButton::click);
     f.Button[15]->click();
-    QCOMPARE(f.Core().m.PC, 0x8200);
-    QCOMPARE(f.Core().m.R.C, uint8_t{1});  // the first line ran once after RST
+    QCOMPARE(f.trainer().m.PC, 0x8200);
+    QCOMPARE(f.trainer().m.R.C, uint8_t{1});  // the first line ran once after RST
     QCOMPARE(f.Edit1->text(), QString("8200"));
   }
 
@@ -191,7 +225,7 @@ class AppTest : public QObject {
     QTimer::singleShot(20, &f, &QWidget::close);
     QCOMPARE(QApplication::exec(), 0);  // returns: nothing keeps the program alive
     QVERIFY(!f.isVisible());
-    QVERIFY(f.Core().StopRequest);
+    QVERIFY(f.trainer().StopRequest);
   }
 
   void saveOpenNewAndPrint() {

@@ -6,7 +6,9 @@
 #include <fstream>
 #include <iterator>
 
-#include "fake_view.h"
+#include "support/files.h"
+#include "listing/opcodes.h"
+#include "support/started_trainer.h"
 #include "files/memfile.h"
 #include "files/printout.h"
 
@@ -14,26 +16,6 @@ namespace tamrel {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct TempDir {
-  fs::path path;
-  TempDir() {
-    std::string tmpl = (fs::temp_directory_path() / "tamrel-XXXXXX").string();
-    path = ::mkdtemp(tmpl.data());
-  }
-  ~TempDir() { fs::remove_all(path); }
-  std::string operator/(const char* name) const { return (path / name).string(); }
-  size_t Entries() const { return static_cast<size_t>(std::distance(fs::directory_iterator(path), {})); }
-};
-
-std::string Slurp(const std::string& p) {
-  std::ifstream in(p, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
-void Spit(const std::string& p, const std::string& bytes) {
-  std::ofstream(p, std::ios::binary) << bytes;
-}
 
 struct Snapshot {
   Memory mem;
@@ -46,15 +28,15 @@ struct Snapshot {
 };
 
 TEST(MemoryImage, SaveWritesTheCodeColumn) {
-  TempDir dir;
-  test::Bench b;
+  test::ScratchDir dir;
+  test::StartedTrainer b;
   b.t.listing.SetCode(1, "3E");
   b.t.listing.SetCode(2, "3e");   // rejected text: 00h
   b.t.m.Mem.Write(0x8202, 0x99);  // memory drifted from the code column: the code wins
   b.t.listing.SetCode(30001, "AB");
-  Spit(dir / "a.mem", std::string(40000, 'x'));  // a longer file is replaced whole
+  test::WriteFile(dir / "a.mem", std::string(40000, 'x'));  // a longer file is replaced whole
   ASSERT_FALSE(SaveImage(b.t.listing, dir / "a.mem"));
-  const std::string bytes = Slurp(dir / "a.mem");
+  const std::string bytes = test::ReadFile(dir / "a.mem");
   ASSERT_EQ(bytes.size(), kImageSize);
   EXPECT_EQ(uint8_t(bytes[0]), 0x3E);
   EXPECT_EQ(uint8_t(bytes[1]), 0x00);
@@ -63,28 +45,28 @@ TEST(MemoryImage, SaveWritesTheCodeColumn) {
 }
 
 TEST(MemoryImage, SaveThenOpenRoundTrip) {
-  TempDir dir;
-  test::Bench a;
+  test::ScratchDir dir;
+  test::StartedTrainer a;
   RandomFill(a.t.m.Mem, ClockSeededRandom());
   a.t.listing.WriteCodesFrom(a.t.m.Mem);
   a.t.listing.SetMnemonic(1, "typed by hand");
   ASSERT_FALSE(SaveImage(a.t.listing, dir / "r.mem"));
-  test::Bench b;
+  test::StartedTrainer b;
   b.t.m.Mem.Write(0xF730, 0x5A);
   ASSERT_FALSE(OpenImage(b.t, dir / "r.mem"));
   for (int64_t row = 1; row <= kShownRows; ++row) ASSERT_EQ(b.t.listing.Code(row), a.t.listing.Code(row));
   EXPECT_EQ(b.t.m.Mem.Read(0xF730), 0x5A);  // not part of an image
-  test::Bench c;
+  test::StartedTrainer c;
   c.t.listing = b.t.listing;
   FullDisassembly(c.t.listing);
   for (int64_t row = 1; row <= kShownRows; ++row) ASSERT_EQ(b.t.listing.Mnemonic(row), c.t.listing.Mnemonic(row));
 }
 
 TEST(MemoryImage, OpenFailuresChangeNothing) {
-  TempDir dir;
-  Spit(dir / "empty.mem", "");
-  Spit(dir / "short.mem", std::string(100, '\x76'));
-  Spit(dir / "almost.mem", std::string(29999, '\x76'));
+  test::ScratchDir dir;
+  test::WriteFile(dir / "empty.mem", "");
+  test::WriteFile(dir / "short.mem", std::string(100, '\x76'));
+  test::WriteFile(dir / "almost.mem", std::string(29999, '\x76'));
   fs::create_directory(dir / "folder.mem");
   const struct {
     std::string path;
@@ -99,7 +81,7 @@ TEST(MemoryImage, OpenFailuresChangeNothing) {
       {dir / "almost.mem", "Read beyond end of file"},
   };
   for (const auto& c : cases) {
-    test::Bench b;
+    test::StartedTrainer b;
     const Snapshot before(b.t);
     const auto err = OpenImage(b.t, c.path);
     ASSERT_TRUE(err) << c.path;
@@ -109,12 +91,12 @@ TEST(MemoryImage, OpenFailuresChangeNothing) {
 }
 
 TEST(MemoryImage, OpenUsesTheFirst30000Bytes) {
-  TempDir dir;
+  test::ScratchDir dir;
   std::string bytes(30001, '\x76');
   bytes[0] = '\x3E';
   bytes[30000] = '\x11';
-  Spit(dir / "long.mem", bytes);
-  test::Bench b;
+  test::WriteFile(dir / "long.mem", bytes);
+  test::StartedTrainer b;
   ASSERT_FALSE(OpenImage(b.t, dir / "long.mem"));
   EXPECT_EQ(b.t.listing.Mnemonic(1), "MVI A, 76");
   EXPECT_EQ(b.t.m.Mem.Read(0xF72F), 0x76);
@@ -122,7 +104,7 @@ TEST(MemoryImage, OpenUsesTheFirst30000Bytes) {
 }
 
 TEST(MemoryImage, NewClearsEverything) {
-  test::Bench b;
+  test::StartedTrainer b;
   b.t.m.Mem.Write(0xF730, 9);
   b.t.listing.SetCode(30001, "09");
   b.t.listing.SetCode(5, "76");
@@ -144,8 +126,8 @@ ssize_t BrokenDevice(int, const void*, size_t) {
 }
 
 TEST(MemoryImage, FailedSavesKeepTheOldFile) {
-  TempDir dir;
-  test::Bench b;
+  test::ScratchDir dir;
+  test::StartedTrainer b;
   const struct {
     std::string path;
     WriteFn write;
@@ -160,17 +142,17 @@ TEST(MemoryImage, FailedSavesKeepTheOldFile) {
   };
   fs::create_directory(dir / "folder.mem");
   for (const auto& c : cases) {
-    Spit(dir / "old.mem", "precious");
+    test::WriteFile(dir / "old.mem", "precious");
     const auto err = SaveImage(b.t.listing, c.path, c.write);
     ASSERT_TRUE(err) << c.path;
     EXPECT_EQ(*err, c.text) << c.path;
-    EXPECT_EQ(Slurp(dir / "old.mem"), "precious");
+    EXPECT_EQ(test::ReadFile(dir / "old.mem"), "precious");
     EXPECT_EQ(dir.Entries(), 2u) << "a temporary file was left behind";
   }
 }
 
 TEST(Printout, LinesAreByteExact) {
-  test::Bench b;
+  test::StartedTrainer b;
   b.Type(0x8200, {"MVI A, 05"});
   EXPECT_EQ(PrintoutText(b.t.listing, 0x8201),
             "8200    MVI A, 05       3E\r\n"
@@ -189,16 +171,16 @@ TEST(Printout, LinesAreByteExact) {
 }
 
 TEST(Printout, WritesAndFails) {
-  TempDir dir;
-  test::Bench b;
+  test::ScratchDir dir;
+  test::StartedTrainer b;
   ASSERT_FALSE(PrintListing(b.t.listing, 0x81FF, dir / "empty.txt"));
   EXPECT_EQ(fs::file_size(dir / "empty.txt"), 0u);
   ASSERT_FALSE(PrintListing(b.t.listing, 0x8203, dir / "p.txt"));
-  EXPECT_EQ(Slurp(dir / "p.txt"), PrintoutText(b.t.listing, 0x8203));
+  EXPECT_EQ(test::ReadFile(dir / "p.txt"), PrintoutText(b.t.listing, 0x8203));
 
   EXPECT_EQ(PrintListing(b.t.listing, 0x8203, dir / "nowhere/p.txt"), "Cannot create file " + dir / "nowhere/p.txt");
   EXPECT_EQ(PrintListing(b.t.listing, 0x8203, dir / "p.txt", FullDevice), "Stream write error");
-  EXPECT_EQ(Slurp(dir / "p.txt"), PrintoutText(b.t.listing, 0x8203));
+  EXPECT_EQ(test::ReadFile(dir / "p.txt"), PrintoutText(b.t.listing, 0x8203));
   EXPECT_EQ(dir.Entries(), 2u);
 }
 
@@ -210,8 +192,8 @@ namespace {
 
 // A student types a program, runs it, keeps it, clears memory, loads it back and prints it.
 TEST(Story, TypeRunSaveOpenPrint) {
-  TempDir dir;
-  test::Bench b;
+  test::ScratchDir dir;
+  test::StartedTrainer b;
   b.Type(0x8200, {"MVI B, 03", "DCR B", "JNZ 8202", "HLT"});
   RunKey(b.t);
   EXPECT_EQ(b.t.m.R.B, 0);
@@ -228,7 +210,7 @@ TEST(Story, TypeRunSaveOpenPrint) {
   RunKey(b.t);
   EXPECT_EQ(b.t.m.R.B, 0);
   ASSERT_FALSE(PrintListing(b.t.listing, 0x8206, dir / "loop.txt"));
-  EXPECT_EQ(Slurp(dir / "loop.txt"),
+  EXPECT_EQ(test::ReadFile(dir / "loop.txt"),
             "8200    MVI B, 03       06\r\n"
             "8201                    03\r\n"
             "8202    DCR B           05\r\n"

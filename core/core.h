@@ -1,0 +1,29 @@
+// The state one program line or one listing command works on: the machine, its listing and
+// the screen it reports to. The trainer's panel builds on it; the interpreter, the line entry,
+// the shifts and the memory files take it.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "core/view.h"
+#include "listing/listing.h"
+#include "machine/machine.h"
+
+namespace tamrel {
+
+// NOP's pause of one millisecond, as the window runs it.
+void RealSleep1ms();
+
+struct Core {
+  Machine m;
+  Listing listing;
+  PanelView* view = nullptr;     // never null once the owner is built
+  void (*sleep1ms)() = nullptr;  // NOP's pause; tests put a no-op here
+};
+
+// One byte into memory and its text into the code column; outside the window both are
+// dropped. Every store of a byte goes through here.
+void StoreByte(Core& c, int64_t addr, uint8_t value, std::string_view codeText);
+
+}  // namespace tamrel
