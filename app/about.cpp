@@ -18,7 +18,8 @@ QLabel* Text(QWidget* parent, const QString& text, int l, int t, int w, int h, i
   f.setPixelSize(px);
   f.setBold(true);
   label->setFont(f);
-  // The sizes fit the original's narrower font; never cut a text short.
+  // The layout gives each text its place and width; where the system font is wider, the
+  // label grows to the right rather than cut the text short.
   label->resize(std::max(w, label->sizeHint().width()), h);
   return label;
 }

@@ -46,23 +46,42 @@ void BuildMachine(Trainer& t, const RandomSource& rnd);
 // Start-up, after the window shows: both entry modes off, SP and PC to their power-up values.
 void ResetPanel(Trainer& t);
 
+// The three displays from the PC: its address, the code and the mnemonic of its row (both
+// empty outside the memory window).
 void RefreshPanel(Trainer& t);
+// A hex key: in address entry the digit joins the address (the fourth digit moves the PC and
+// shows its row, or "FF" in the data display below 8200h); in data entry it joins the byte
+// (the second digit stores it at the PC with its code text and decodes the listing). With no
+// entry mode it does nothing.
 void HexKey(Trainer& t, char digit);
+// MEM: enters data entry and shows "," in the data display. Pressed again while already in
+// data entry, it first steps the PC back one address and refreshes the displays.
 void MemKey(Trainer& t);
+// NEXT: the PC one address on, the displays show its row; the data digits start afresh.
 void NextKey(Trainer& t);
+// ADDR: enters address entry with no digits; the displays keep what they show.
 void AddrKey(Trainer& t);
+// RST: the PC back to 8200h with the displays refreshed; a running program stops.
 void RstKey(Trainer& t);
+// STEP: executes the line of the PC, then shows the registers, the displays, the flags and SP
+// (as a bare number: the "SP=" prefix is shown only from start-up to the first STEP or RUN)
+// and decodes the listing up to 88B8h.
 void StepKey(Trainer& t);
+// RUN: blanks the address and data displays and executes line after line until HLT, RST (the
+// instruction or the key, which also puts the PC back to 8200h) stops it, letting window
+// events through between lines; then refreshes every view like STEP, decoding up to 8CA0h.
 void RunKey(Trainer& t);
 
 // The line the program counter stands on (empty outside the listing).
 const std::string& CurrentLine(const Trainer& t);
 
+// A row chosen in the listing: the PC goes to its address and the displays show its texts.
 void SelectRow(Trainer& t, int64_t row);
 // The user toggled a flag box: the five box states become the flags.
 void FlagBoxesClicked(Trainer& t, bool cy, bool p, bool ac, bool z, bool s);
 
-// The entry line's keys: Enter acts as NEXT, Backspace ends the operand collection.
+// The entry line's keys: Enter acts as NEXT, Backspace ends the operand collection; typed
+// characters go to TypeIntoEntry.
 enum class EntryKey { Enter, Backspace, Other };
 void EntryKeyDown(Trainer& t, EntryKey k);
 

@@ -166,6 +166,24 @@ TEST(StepAndRun, NestedRunEndedByRstEndsTheOuterOneToo) {
   EXPECT_EQ(b.t.m.PC, 0x8200);
 }
 
+TEST(StepAndRun, EveryNopPausesOnceAndLetsEventsThrough) {
+  static int pauses;
+  pauses = 0;
+  test::RecordingView view;
+  Trainer t(view, [] { ++pauses; });
+  BuildMachine(t, [] { return 0.0; });  // every byte 00h: NOP
+  ResetPanel(t);
+  t.EventSlice = std::chrono::hours(1);  // no time slice ever passes: only NOP lets events in
+  test::TypeProgram(t, t.Entry, 0x8200, {"NOP", "INR B", "NOP", "NOP", "HLT"});
+  std::vector<int> pausesAtEvents;
+  view.onEvents = [&] { pausesAtEvents.push_back(pauses); };
+  RunKey(t);
+  EXPECT_EQ(pauses, 3);
+  EXPECT_EQ(pausesAtEvents, (std::vector<int>{0, 1, 2, 3}));  // before the first line, then after each NOP
+  EXPECT_EQ(t.m.R.B, 1);
+  EXPECT_EQ(t.m.PC, 0x8205);
+}
+
 TEST(StepAndRun, EventsAreLetThroughOnATimeSlice) {
   StartedTrainer b;
   b.t.EventSlice = std::chrono::microseconds(1000);

@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Fails when a C++ file differs from what clang-format (the repository's .clang-format) makes
+# of it; prints the differences.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+git ls-files -z -- '*.cpp' '*.h' | xargs -0 clang-format --dry-run -Werror
+echo "formatting: clean"
