@@ -334,12 +334,12 @@ std::vector<Example> Examples() {
        "Copying a block of memory",
        "Копирует восемь байтов с адреса 8300 (текст «TAMREL80» в кодах ASCII) по адресу\n"
        "8380: MOV A, M читает байт по HL, STAX D пишет его по DE, INX H и INX D сдвигают\n"
-       "оба указателя, DCR B и JNZ считают байты. После RUN выберите в листинге адрес\n"
-       "8380 или наберите ADDR 8 3 8 0, MEM и смотрите байты клавишей NEXT.",
+       "оба указателя, DCR B и JNZ считают байты. В конце LDA 8380 читает первый байт\n"
+       "копии в A.",
        "Copies the eight bytes at 8300 (the text \"TAMREL80\" in ASCII codes) to 8380:\n"
        "MOV A, M reads the byte at HL, STAX D writes it at DE, INX H and INX D move both\n"
-       "pointers on, DCR B and JNZ count the bytes. After RUN, select row 8380 of the\n"
-       "listing, or key ADDR 8 3 8 0, MEM, and step through the bytes with NEXT.",
+       "pointers on, DCR B and JNZ count the bytes. At the end LDA 8380 reads the copy's\n"
+       "first byte into A.",
        {{0x8200,
          {"LXI H, 8300", "LXI D, 8380", "MVI B, 08", "MOV A, B", "ORA A", "MOV A, M", "STAX D",
           "INX H", "INX D", "DCR B", "JNZ 820A", "LDA 8380", "HLT"}}},
