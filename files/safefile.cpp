@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <climits>
@@ -19,8 +20,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// How long a pipe or device may refuse every byte before the write gives up.
+// How long a pipe or device may refuse every byte before the write gives up, and how long it
+// may take in all once it had to be waited for (a reader taking a byte now and then).
 constexpr std::chrono::milliseconds kStall{500};
+constexpr std::chrono::milliseconds kLongest{2000};
 
 // While a pipe is written its reader may go away: that must be an error (EPIPE), not the end
 // of the program. SIGPIPE is held back meanwhile, and one raised by our writing is dropped.
@@ -74,16 +77,17 @@ class Fd {
 };
 
 // Writes everything; a descriptor that takes no byte for kStall (a full pipe whose reader
-// does not read) is a failure.
+// does not read), or still wants waiting for after kLongest, is a failure.
 bool WriteAll(int fd, std::string_view bytes, WriteFn write, int& err) {
   using Clock = std::chrono::steady_clock;
+  const auto last = Clock::now() + kLongest;
   size_t done = 0;
   auto giveUp = Clock::now() + kStall;
   while (done < bytes.size()) {
     const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
     if (n > 0) {
       done += static_cast<size_t>(n);
-      giveUp = Clock::now() + kStall;
+      giveUp = std::min(Clock::now() + kStall, last);
       continue;
     }
     if (n < 0 && errno == EINTR) continue;

@@ -10,7 +10,7 @@
 // user, when the target's owner or group cannot be given to another file, or when the folder
 // refuses the replacement. Devices, pipes and other special files are always written in place
 // and never make the caller wait long: a pipe without a reader fails at once, one whose reader
-// stops taking bytes fails after half a second.
+// stops taking bytes fails after half a second, and none is waited for more than two seconds.
 //
 // A target the user may not write is refused with nothing changed. A disk that fills up fails
 // the write and keeps the old file, even where rewriting in place would just have fit.
