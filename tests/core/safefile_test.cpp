@@ -347,9 +347,12 @@ Outcome RunInChild(As as, const std::string& fifo, Reader reader,
   if (fifoFd >= 0) ::close(fifoFd);
   ::close(answer[0]);
   out.finished = answered && WIFEXITED(status) && WEXITSTATUS(status) == 0 && !msg.empty();
-  if (!answered) out.why = "no answer within 2 s";
-  else if (WIFSIGNALED(status)) out.why = "the child was killed by signal " + std::to_string(WTERMSIG(status));
-  else out.why = "the child failed";
+  if (!answered)
+    out.why = "no answer within 2 s";
+  else if (WIFSIGNALED(status))
+    out.why = "the child was killed by signal " + std::to_string(WTERMSIG(status));
+  else
+    out.why = "the child failed";
   if (out.finished && msg[0] == '1') out.text = msg.substr(1);
   return out;
 }
