@@ -19,18 +19,17 @@
 #include <iterator>
 #include <set>
 
+#include "files/memfile.h"
+#include "files/printout.h"
 #include "machine/numtext.h"
 #include "support/files.h"
 #include "support/started_trainer.h"
-#include "files/memfile.h"
-#include "files/printout.h"
 
 namespace tamrel {
 namespace {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
-
 
 std::set<std::string> Names(const fs::path& folder) {
   std::set<std::string> names;
@@ -137,6 +136,7 @@ std::string LongName(size_t bytes) {
   return name + ".mem";
 }
 
+// clang-format off
 const Case kCases[] = {
     {"LongNameNew", As::Self,
      [](const fs::path& d) {
@@ -285,6 +285,7 @@ const Case kCases[] = {
     {"ProcFileAsNobody", As::Nobody, [](const fs::path&) { return Target{"/proc/version", {}}; },
      "File access denied", "Cannot create file %s"},
 };
+// clang-format on
 
 struct Outcome {
   bool finished = false;
