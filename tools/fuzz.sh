@@ -7,6 +7,9 @@
 #   tools/fuzz.sh --replay      replay the kept corpus only
 #   tools/fuzz.sh --merge DIR   fold DIR/<target>/ into the kept corpus, minimised
 #
+# The kept corpus is small: the named seeds and inputs that once found a fault, plus the
+# fewest inputs fuzzing found that reach every feature (files named by their SHA-1).
+#
 # Any finding fails the run: a crash, a broken invariant, a leak, a timeout, running out of
 # memory, a slow input, or a fuzzer that ends with any other status. The targets and their
 # dictionaries are the ones fuzz/CMakeLists.txt lists. Fuzzing adds its new inputs to a
@@ -58,20 +61,20 @@ run() {
       </dev/null >"$log" 2>&1 || status=$?
   } 2>"$work/$target.time"
   local found
-  found="$(find "$work/findings" -name "$target-*" | sort)"
+  mapfile -t found < <(find "$work/findings" -name "$target-*" | sort)
   # Replaying files one by one, libFuzzer times each but leaves judging slowness to us.
   if awk '/^Executed .* in [0-9]+ ms$/ && $(NF-1) >= 10000 { bad = 1; print "slow input: " $2 }
           END { exit !bad }' "$log" >&2; then
     [[ $status -ne 0 ]] || status=1
   fi
-  if [[ $status -ne 0 || -n "$found" ]]; then
+  if [[ $status -ne 0 || ${#found[@]} -gt 0 ]]; then
     echo "fuzz_$target: exit status $status" >&2
     grep -E "ERROR|invariant broken|SUMMARY|Slowest unit|Test unit written" "$log" | head -20 >&2 || true
     grep "^Running: " "$log" | tail -1 >&2 || true  # the kept input a replay stopped at
-    if [[ -n "$found" ]]; then
+    if ((${#found[@]})); then
       mkdir -p build-fuzz/findings
-      cp $found build-fuzz/findings/
-      echo "findings kept in build-fuzz/findings/:" $(basename -a $found) >&2
+      cp "${found[@]}" build-fuzz/findings/
+      echo "findings kept in build-fuzz/findings/: $(basename -a "${found[@]}" | tr '\n' ' ')" >&2
     fi
     failed+=("$target")
     return 1
@@ -82,8 +85,11 @@ while read -r target dict; do
   corpus="fuzz/corpus/$target"
   case "$mode" in
     merge)
-      # Into an empty folder: libFuzzer keeps the fewest inputs that reach every feature.
+      # Named inputs (seeds, and inputs that once found a fault) are always kept; the ones
+      # fuzzing found (named by their SHA-1) are cut down to the fewest that still reach
+      # every feature the named ones do not.
       mkdir -p "$work/merged/$target"
+      find "$corpus" -type f ! -regex '.*/[0-9a-f]\{40\}' -exec cp {} "$work/merged/$target/" \;
       dirs=("$corpus")
       [[ -d $from/$target ]] && dirs+=("$from/$target")
       run "$target" -merge=1 "$work/merged/$target" "${dirs[@]}" || continue
@@ -113,9 +119,9 @@ if [[ $mode == fuzz && ${#failed[@]} -eq 0 ]]; then
     run "$target" "${opts[@]}" "$work/corpus/$target" || continue
     # Inputs per second of the fuzzer's own processor time (what the machine's other work
     # does not change), and of the clock.
-    inputs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$work/$target.log")
+    executed=$(sed -n 's/^stat::number_of_executed_units: *//p' "$work/$target.log")
     read -r user sys real <"$work/$target.time"
-    summary+=("$(awk -v t="fuzz_$target" -v n="$inputs" -v c="$user" -v s="$sys" -v r="$real" \
+    summary+=("$(awk -v t="fuzz_$target" -v n="$executed" -v c="$user" -v s="$sys" -v r="$real" \
       'BEGIN { c += s; printf "%-18s %8d inputs %6.1f s cpu %7d/s %6.1f s clock %7d/s",
                                 t, n, c, n / c, r, n / r }')")
     if [[ -n ${TAMREL_FUZZ_KEEP:-} ]]; then
