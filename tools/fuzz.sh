@@ -88,11 +88,18 @@ while read -r target dict; do
       # Named inputs (seeds, and inputs that once found a fault) are always kept; the ones
       # fuzzing found (named by their SHA-1) are cut down to the fewest that still reach
       # every feature the named ones do not.
-      mkdir -p "$work/merged/$target"
-      find "$corpus" -type f ! -regex '.*/[0-9a-f]\{40\}' -exec cp {} "$work/merged/$target/" \;
+      # Features count how often each branch ran; where that keeps more than 200 inputs,
+      # only whether it ran at all.
       dirs=("$corpus")
       [[ -d $from/$target ]] && dirs+=("$from/$target")
-      run "$target" -merge=1 "$work/merged/$target" "${dirs[@]}" || continue
+      for counters in 1 0; do
+        rm -rf "$work/merged/$target"
+        mkdir -p "$work/merged/$target"
+        find "$corpus" -type f ! -regex '.*/[0-9a-f]\{40\}' -exec cp {} "$work/merged/$target/" \;
+        run "$target" -merge=1 -use_counters="$counters" "$work/merged/$target" "${dirs[@]}" ||
+          continue 2
+        (($(find "$work/merged/$target" -type f | wc -l) <= 200)) && break
+      done
       rm -rf "$corpus"
       cp -r "$work/merged/$target" "$corpus"
       echo "fuzz_$target: $(find "$corpus" -type f | wc -l) inputs kept"
