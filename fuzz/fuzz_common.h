@@ -109,6 +109,9 @@ inline void Load(Trainer& t, Input& in) {
     for (int c = firstCol; c <= kCodeCol; ++c) t.listing.SetCell(c, row, base.listing.Cell(c, row));
   if (r.lo == 0) t.listing.WriteHeader();
   t.listing.TakeChangedRows();
+  // Within an input these carry over from one line or key to the next, as in the program;
+  // between inputs nothing may, or a finding would depend on the input before it.
+  t.Command = {};
   t.Entry = {};
   t.Display = {};
   t.StopRequest = false;
