@@ -11,7 +11,7 @@ namespace {
 constexpr int kMaxPasses = 1000;  // lines one input may run, over all its RUNs
 constexpr int kMaxRuns = 4;       // RUN presses per input, nested ones included
 
-struct Panel : fuzz::test::NullView {
+struct Panel : test::NullView {
   Trainer* t = nullptr;
   fuzz::Input* in = nullptr;
   int passes = 0;
