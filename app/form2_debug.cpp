@@ -4,8 +4,11 @@
 #include <QContextMenuEvent>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QStringEncoder>
 #include <algorithm>
+#include <functional>
+#include <utility>
 
 #include "app/cp1251.h"
 #include "app/form2.h"
@@ -24,18 +27,21 @@ std::string ShownText(const QString& text) {
 }
 
 // A right click or a context-menu key on the listing asks for the row's menu. A right click
-// never reaches the grid itself: selecting the row would move PC.
+// never reaches the grid itself: selecting the row would move PC. The filter knows only the
+// grid and the menu, so no event of the window's tear-down reaches the window.
 class ListingMenuFilter : public QObject {
  public:
-  explicit ListingMenuFilter(TForm2& form) : QObject(form.StringGrid1), form_(form) {
-    form.StringGrid1->installEventFilter(this);
-    form.StringGrid1->viewport()->installEventFilter(this);
+  using Ask = std::function<void(int64_t row, const QPoint& globalPos)>;
+  ListingMenuFilter(QAbstractItemView* grid, QMenu* menu, Ask ask)
+      : QObject(grid), grid_(grid), viewport_(grid->viewport()), menu_(menu), ask_(std::move(ask)) {
+    grid->installEventFilter(this);
+    viewport_->installEventFilter(this);
   }
 
   bool eventFilter(QObject* watched, QEvent* e) override {
-    QAbstractItemView* grid = form_.StringGrid1;
-    const bool open = form_.ListingMenu->isVisible();
-    if (watched == grid->viewport()) {
+    // Only pointers are compared until an event of interest: the grid's tear-down sends
+    // events here too, when it is a grid no more.
+    if (watched == viewport_) {
       switch (e->type()) {
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonRelease:
@@ -43,28 +49,28 @@ class ListingMenuFilter : public QObject {
           const auto* m = static_cast<QMouseEvent*>(e);
           if (m->button() != Qt::RightButton) return false;
           if (e->type() == QEvent::MouseButtonPress)
-            Ask(grid->indexAt(m->position().toPoint()), m->globalPosition().toPoint());
+            Request(grid_->indexAt(m->position().toPoint()), m->globalPosition().toPoint());
           return true;
         }
         case QEvent::ContextMenu: {
           const auto* c = static_cast<QContextMenuEvent*>(e);
-          if (!open) Ask(grid->indexAt(c->pos()), c->globalPos());
+          if (!MenuOpen()) Request(grid_->indexAt(c->pos()), c->globalPos());
           return true;
         }
         default: return false;
       }
     }
-    if (watched == grid) {
+    if (watched == grid_) {
       if (e->type() == QEvent::KeyPress) {
         const auto* k = static_cast<QKeyEvent*>(e);
         const bool menuKey = k->key() == Qt::Key_Menu ||
                              (k->key() == Qt::Key_F10 && k->modifiers() == Qt::ShiftModifier);
         if (!menuKey) return false;
-        AskForCurrent();
+        RequestForCurrent();
         return true;
       }
       if (e->type() == QEvent::ContextMenu) {  // from the keyboard: the grid has the focus
-        if (!open) AskForCurrent();
+        if (!MenuOpen()) RequestForCurrent();
         return true;
       }
     }
@@ -72,15 +78,18 @@ class ListingMenuFilter : public QObject {
   }
 
  private:
-  void AskForCurrent() {
-    QAbstractItemView* grid = form_.StringGrid1;
-    const QModelIndex i = grid->currentIndex();
-    Ask(i, grid->viewport()->mapToGlobal(grid->visualRect(i).center()));
+  bool MenuOpen() const { return menu_ && menu_->isVisible(); }
+  void RequestForCurrent() {
+    const QModelIndex i = grid_->currentIndex();
+    Request(i, grid_->viewport()->mapToGlobal(grid_->visualRect(i).center()));
   }
-  void Ask(const QModelIndex& i, const QPoint& globalPos) {
-    if (i.isValid()) form_.ListingMenuRequested(i.row() + 1, globalPos);
+  void Request(const QModelIndex& i, const QPoint& globalPos) {
+    if (i.isValid()) ask_(i.row() + 1, globalPos);
   }
-  TForm2& form_;
+  QAbstractItemView* grid_;  // the parent: lives as long as the filter
+  QWidget* viewport_;
+  QPointer<QMenu> menu_;
+  Ask ask_;
 };
 
 }  // namespace
@@ -103,7 +112,10 @@ void TForm2::BuildDebug() {
   ListingBreakpointAction = ListingMenu->addAction(QStringLiteral("Точка останова"));
   ListingBreakpointAction->setCheckable(true);
   connect(ListingBreakpointAction, &QAction::triggered, this, &TForm2::ListingBreakpointClick);
-  new ListingMenuFilter(*this);
+  new ListingMenuFilter(StringGrid1, ListingMenu,
+                        [this](int64_t row, const QPoint& at) { ListingMenuRequested(row, at); });
+  // Deleting, pasting or cutting in the entry line is an edit too, like a typed character.
+  connect(Edit3, &QLineEdit::textEdited, this, [this] { NoteEdit(t_); });
 }
 
 void TForm2::BreakpointClick() { ToggleBreakpoint(t_, RowOfAddress(t_.m.PC)); }

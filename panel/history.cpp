@@ -89,8 +89,7 @@ void History::Begin(Trainer& t) {
   }
   recording_ = true;
   startEdits_ = t.edits;
-  if (!pending_) pending_ = std::make_unique<Entry>();
-  Entry& e = *pending_;
+  Entry& e = pending_;
   e.r = t.m.R;
   e.flags = t.m.Flags;
   e.pc = t.m.PC;
@@ -133,21 +132,21 @@ void History::End(Trainer& t) {
     return;
   }
 
-  Entry& e = *pending_;
-  size_t changed = 0;
-  t.m.Mem.ForEachChange(*before_, [&](int64_t, uint8_t) { ++changed; });
+  Entry& e = pending_;
+  const size_t bytesAt = packed_.size();
   e.memCount = 0;
-  e.image.reset();
-  if (changed > kImageThreshold) {
+  t.m.Mem.ForEachChange(*before_, [&](int64_t addr, uint8_t old) {
+    if (e.memCount > kImageThreshold) return;
+    const auto k = static_cast<uint16_t>(addr - kMemFirst);
+    packed_.push_back(static_cast<char>(k & 0xFF));
+    packed_.push_back(static_cast<char>(k >> 8));
+    packed_.push_back(static_cast<char>(old));
+    ++e.memCount;
+  });
+  if (e.memCount > kImageThreshold) {  // most of memory: keep it whole instead
+    packed_.resize(bytesAt);
+    e.memCount = 0;
     e.image = std::move(before_);  // the next recording makes a new one
-  } else {
-    t.m.Mem.ForEachChange(*before_, [&](int64_t addr, uint8_t old) {
-      const auto k = static_cast<uint16_t>(addr - kMemFirst);
-      packed_.push_back(static_cast<char>(k & 0xFF));
-      packed_.push_back(static_cast<char>(k >> 8));
-      packed_.push_back(static_cast<char>(old));
-      ++e.memCount;
-    });
   }
   e.cellCount = static_cast<uint32_t>(journal_.size());
   for (const OldCell& c : journal_) {
@@ -156,9 +155,9 @@ void History::End(Trainer& t) {
     PutText(packed_, c.text);
   }
   ForgetJournal();
-  e.packed.assign(packed_);  // a fresh string takes only the room it needs
+  e.packed = std::string(packed_);  // a copy takes only the room it needs
   Push(std::move(e));
-  pending_.reset();
+  e = Entry();
 }
 
 void History::Push(Entry&& e) {

@@ -78,7 +78,7 @@ class History : private Listing::Journal {
   bool recording_ = false;
   uint64_t startEdits_ = 0;
   // The one recording in progress.
-  std::unique_ptr<Entry> pending_;
+  Entry pending_;
   std::unique_ptr<Memory> before_;  // memory as it was at Begin
   ShownViews shown_;
   std::vector<OldCell> journal_;  // each cell once, with its text from before

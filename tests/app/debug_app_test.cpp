@@ -164,6 +164,19 @@ class DebugAppTest : public QObject {
     QCOMPARE(f.trainer().m.PC, 0x8202);
   }
 
+  void anyEditOfTheEntryLineClearsTheHistory() {
+    TForm2& f = Form();
+    TypeProgram();
+    f.Button[10]->click();
+    QCOMPARE(f.trainer().history.Size(f.trainer()), size_t{1});
+    f.Edit3->setCursorPosition(0);
+    QTest::keyClick(f.Edit3, Qt::Key_Delete);  // no character typed, but the line changed
+    QCOMPARE(f.trainer().history.Size(f.trainer()), size_t{0});
+    f.Button[10]->click();
+    QTest::keyClick(f.Edit3, Qt::Key_Home);  // moving the caret is no edit
+    QCOMPARE(f.trainer().history.Size(f.trainer()), size_t{1});
+  }
+
   void stepBackPutsTheSelectedRowBack() {
     TForm2& f = Form();
     TypeLine(f, "INR C", 1);
