@@ -53,6 +53,7 @@ TForm2::TForm2(Dialogs* dialogs, void (*sleep)()) : t_(*this, sleep), dialogs_(d
   BuildViews();
   BuildPanel();
   BuildMenu();
+  BuildDebug();
 }
 
 TForm2::~TForm2() {
@@ -207,6 +208,7 @@ void TForm2::ShowData(std::string_view text) { Edit2->setText(FromCp1251(text));
 void TForm2::ShowEntry(std::string_view text) { Edit3->setText(FromCp1251(text)); }
 
 void TForm2::ShowRegisters(const TRegisters& r) {
+  shownRegisters_ = r;
   const int32_t values[] = {r.A, r.B, r.C, r.D, r.E, r.H, r.L, r.M, r.F};
   for (int row = 0; row < 9; ++row)
     StringGrid2->item(row, 1)->setText(FromCp1251(IntToHexText(values[row])));

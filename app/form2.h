@@ -79,6 +79,16 @@ class TForm2 : public QMainWindow, public PanelView {
   void N10Click();  // shift up
   void N13Click();  // About
 
+  // Debugging, in app/form2_debug.cpp: the menu "Отладка" and the listing's context menu.
+  void BreakpointClick();  // F9: the row of PC
+  void ClearBreakpointsClick();
+  void StepBackClick();  // Shift+F7
+  // Right click or the context-menu key on listing row `row`: a menu for that row alone.
+  void ListingMenuRequested(int64_t row, const QPoint& globalPos);
+  void ListingBreakpointClick();
+  bool TakeShown(ShownViews& s) const override;
+  void PutShown(const ShownViews& s) override;
+
   void CheckBox1Click();
   void StringGrid1SelectCell(int col, int row);
 
@@ -92,6 +102,8 @@ class TForm2 : public QMainWindow, public PanelView {
   QLabel* Label1;
   QMenu *N1, *N7, *N12;
   QAction *N2, *N3, *N4, *N9, *N6, *N8, *N10, *N13;
+  QMenu *DebugMenu, *ListingMenu;
+  QAction *BreakpointAction, *ClearBreakpointsAction, *StepBackAction, *ListingBreakpointAction;
 
  protected:
   void closeEvent(QCloseEvent* e) override;
@@ -101,6 +113,7 @@ class TForm2 : public QMainWindow, public PanelView {
   void BuildPanel();
   void BuildViews();
   void BuildMenu();
+  void BuildDebug();
   void Do(void (*action)(Trainer&)) { action(t_); }
   void Digit(char d) { HexKey(t_, d); }
   // The entry line's keys; each returns whether the key stops there.
@@ -114,6 +127,8 @@ class TForm2 : public QMainWindow, public PanelView {
   ListingModel* model_ = nullptr;
   std::unique_ptr<Dialogs> ownDialogs_;
   Dialogs* dialogs_;
+  TRegisters shownRegisters_;  // what the register view shows, for stepping back
+  int64_t listingMenuRow_ = 0;
 };
 
 }  // namespace tamrel

@@ -1,5 +1,6 @@
 #include "app/listingmodel.h"
 
+#include <QBrush>
 #include <algorithm>
 
 #include "app/cp1251.h"
@@ -22,8 +23,19 @@ int ListingModel::rowCount(const QModelIndex& parent) const {
 int ListingModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : 3; }
 
 QVariant ListingModel::data(const QModelIndex& index, int role) const {
-  if (role != Qt::DisplayRole || !index.isValid()) return {};
-  return FromCp1251(listing_.Cell(index.column(), index.row() + 1));
+  if (!index.isValid()) return {};
+  const int64_t row = index.row() + 1;
+  switch (role) {
+    case Qt::DisplayRole: return FromCp1251(listing_.Cell(index.column(), row));
+    // A breakpoint shows beside the texts, never in them.
+    case Qt::BackgroundRole:
+      if (index.column() == kAddrCol && listing_.Marked(row)) return QBrush(BreakpointColour());
+      return {};
+    case Qt::AccessibleDescriptionRole:
+      if (listing_.Marked(row)) return QStringLiteral("точка останова");
+      return {};
+    default: return {};
+  }
 }
 
 QVariant ListingModel::headerData(int section, Qt::Orientation o, int role) const {

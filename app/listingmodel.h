@@ -5,10 +5,14 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QColor>
 
 #include "listing/listing.h"
 
 namespace tamrel {
+
+// The address cell of a row with a breakpoint.
+inline QColor BreakpointColour() { return QColor(240, 150, 150); }
 
 class ListingModel : public QAbstractTableModel {
  public:

@@ -47,6 +47,7 @@ BENCHMARK(BM_Step)->Unit(benchmark::kMicrosecond);
 void BM_RunWindow(benchmark::State& state) {
   TForm2 form(nullptr, test::NoSleep);
   form.FormCreate(Half);
+  form.trainer().history.enabled = state.range(0) != 0;
   test::TypeProgram(form.trainer(), form.trainer().Entry, 0x8200,
                     {"MVI B, 26", "LXI D, 0000", "DCX D", "MOV A, D", "ORA E", "JNZ 8205", "DCR B",
                      "MOV A, B", "ORA A", "JNZ 8202", "HLT"});
@@ -73,7 +74,8 @@ void BM_RunWindow(benchmark::State& state) {
   state.SetItemsProcessed(lines);
   state.counters["worst_key_wait_ms"] = worstGapMs;
 }
-BENCHMARK(BM_RunWindow)->Unit(benchmark::kMillisecond)->Iterations(1);
+// Argument: the STEP/RUN history off (0) or on (1, as the window runs).
+BENCHMARK(BM_RunWindow)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
 }  // namespace tamrel

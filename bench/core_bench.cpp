@@ -1,6 +1,8 @@
-// Throughput of the headless core: executed lines per second and the disassembly passes.
+// Throughput of the headless core: executed lines per second, STEP with and without its
+// history, the history's memory and the disassembly passes.
 //   build/bench/tamrel_bench --benchmark_repetitions=3 --benchmark_report_aggregates_only=true
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 
 #include <random>
 
@@ -38,6 +40,68 @@ void BM_ExecuteLoop(benchmark::State& state) {
   benchmark::DoNotOptimize(t.m.R.A);
 }
 BENCHMARK(BM_ExecuteLoop);
+
+// The same lines inside an open STEP/RUN recording, as a RUN executes them: every listing text
+// a line overwrites (STA's code text here) goes through the history's journal.
+void BM_ExecuteLoopRecorded(benchmark::State& state) {
+  test::NullView view;
+  Trainer t(view, test::NoSleep);
+  LoadReferenceProgram(t);
+  t.history.Begin(t);
+  for (auto _ : state) {
+    ExecuteLine(t, t.Command, CurrentLine(t));
+  }
+  t.history.End(t);
+  state.SetItemsProcessed(state.iterations());
+  benchmark::DoNotOptimize(t.m.R.A);
+}
+BENCHMARK(BM_ExecuteLoopRecorded);
+
+// One STEP of the core (line, views, bounded pass) with the history off (0) and on (1); the
+// recording view keeps its texts, so "on" also takes and keeps what the screen shows.
+void BM_StepKey(benchmark::State& state) {
+  test::RecordingView view;
+  Trainer t(view, test::NoSleep);
+  LoadReferenceProgram(t);
+  t.history.enabled = state.range(0) != 0;
+  for (auto _ : state) StepKey(t);
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_StepKey)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// The recording alone, around a STEP that changes nothing: taking the machine and the views,
+// copying and comparing memory, keeping the entry.
+void BM_HistoryRecord(benchmark::State& state) {
+  test::RecordingView view;
+  Trainer t(view, test::NoSleep);
+  LoadReferenceProgram(t);
+  for (auto _ : state) {
+    t.history.Begin(t);
+    t.history.End(t);
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_HistoryRecord)->Unit(benchmark::kMicrosecond);
+
+// What 10,000 STEPs of the reference program (PUSH, POP, CALL, RET, STA into the listing)
+// keep for stepping back: the history's own count and the heap it really took.
+void BM_HistoryMemory(benchmark::State& state) {
+  for (auto _ : state) {
+    test::NullView view;
+    Trainer t(view, test::NoSleep);
+    LoadReferenceProgram(t);
+    StepKey(t);  // the working buffers, allocated once, are not part of the figure
+    t.history.Clear();
+    const size_t heapBefore = mallinfo2().uordblks;
+    for (size_t i = 0; i < History::kDepth; ++i) StepKey(t);
+    const size_t heap = mallinfo2().uordblks - heapBefore;
+    state.counters["entries"] = static_cast<double>(t.history.Size(t));
+    state.counters["counted_bytes"] = static_cast<double>(t.history.Bytes());
+    state.counters["heap_bytes"] = static_cast<double>(heap);
+    state.counters["heap_bytes_per_step"] = static_cast<double>(heap) / History::kDepth;
+  }
+}
+BENCHMARK(BM_HistoryMemory)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 void FillRandom(Trainer& t) {
   BuildMachine(t, [gen = std::mt19937_64(42)]() mutable {

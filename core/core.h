@@ -20,7 +20,13 @@ struct Core {
   Listing listing;
   PanelView* view = nullptr;     // never null once the owner is built
   void (*sleep1ms)() = nullptr;  // NOP's pause; tests put a no-op here
+  // Counts the user's edits of the machine (a typed key, a keypad store, a flag box, New,
+  // Open, a shift); the STEP and RUN history is void once it moves.
+  uint64_t edits = 0;
 };
+
+// Every routine that edits the machine for the user says so here; STEP and RUN never do.
+inline void NoteEdit(Core& c) { ++c.edits; }
 
 // One byte into memory and its text into the code column; outside the window both are
 // dropped. Every store of a byte goes through here.

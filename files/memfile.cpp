@@ -46,6 +46,7 @@ std::optional<std::string> OpenImage(Core& c, const std::string& path) {
   if (err != 0) return FileErrorText(err, path);
   if (got < kImageSize) return std::string("Read beyond end of file");
 
+  NoteEdit(c);
   for (size_t k = 0; k < kImageSize; ++k)
     StoreByte(c, kMemFirst + static_cast<int64_t>(k), image[k], ByteText(image[k]));
   FullDisassembly(c.listing);
@@ -53,6 +54,7 @@ std::optional<std::string> OpenImage(Core& c, const std::string& path) {
 }
 
 void NewImage(Core& c) {
+  NoteEdit(c);
   for (int64_t a = kMemFirst; a <= kMemLast; ++a) StoreByte(c, a, 0, "00");
   FullDisassembly(c.listing);
 }

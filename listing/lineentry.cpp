@@ -6,6 +6,7 @@
 namespace tamrel {
 
 void TypeIntoEntry(Core& c, LineEntry& e, std::string_view textBefore, char k) {
+  NoteEdit(c);
   std::string candidate(textBefore);
   candidate.push_back(k);
   const int64_t pc = c.m.PC;

@@ -1,5 +1,7 @@
 #include "listing/listing.h"
 
+#include <algorithm>
+
 #include "machine/numtext.h"
 
 namespace tamrel {
@@ -10,6 +12,7 @@ const std::string kEmpty;
 
 Listing::Listing() {
   for (auto& c : cols_) c.resize(kLastRow + 1);
+  marks_.resize(kLastRow + 1);
 }
 
 const std::string& Listing::Cell(int col, int64_t row) const {
@@ -21,6 +24,7 @@ void Listing::SetCell(int col, int64_t row, std::string_view text) {
   if (col < 0 || col > 2 || row < 1 || row > kLastRow) return;
   std::string& cell = cols_[col][static_cast<size_t>(row)];
   if (cell == text) return;
+  if (journal) journal->Before(col, row, cell);
   cell.assign(text);
   Touch(row);
 }
@@ -44,6 +48,33 @@ void Listing::WriteAddresses() {
 
 void Listing::WriteCodesFrom(const Memory& mem, int64_t firstAddr, int64_t lastAddr) {
   for (int64_t a = firstAddr; a <= lastAddr; ++a) SetCode(RowOfAddress(a), ByteText(mem.Read(a)));
+}
+
+void Listing::SetMark(int64_t row, bool on) {
+  if (row < 1 || row > kLastRow || marks_[static_cast<size_t>(row)] == on) return;
+  marks_[static_cast<size_t>(row)] = on;
+  markCount_ += on ? 1 : -1;
+  Touch(row);
+}
+
+void Listing::ClearMarks() {
+  for (int64_t row = 1; markCount_ > 0 && row <= kLastRow; ++row) SetMark(row, false);
+}
+
+void Listing::MoveMarksDown(int64_t lo, int64_t hi) {
+  lo = std::max<int64_t>(lo, 1);
+  hi = std::min<int64_t>(hi, kLastRow);
+  if (markCount_ == 0 || lo > hi) return;
+  for (int64_t row = hi; row > lo; --row) SetMark(row, Marked(row - 1));
+  SetMark(lo, false);
+}
+
+void Listing::MoveMarksUp(int64_t lo, int64_t hi) {
+  lo = std::max<int64_t>(lo, 1);
+  hi = std::min<int64_t>(hi, kLastRow);
+  if (markCount_ == 0 || lo > hi) return;
+  for (int64_t row = lo; row < hi; ++row) SetMark(row, Marked(row + 1));
+  SetMark(hi, false);
 }
 
 Listing::Range Listing::TakeChangedRows() {

@@ -56,6 +56,30 @@ class Listing {
   void WriteCodesFrom(const Memory& mem, int64_t firstAddr = kMemFirst,
                       int64_t lastAddr = kMemLast);
 
+  // Breakpoints: one mark per data row (1..30001) kept beside the texts, never in them, so
+  // the print-out and Save see nothing of it. A mark's change counts as a change of its row.
+  bool Marked(int64_t row) const {
+    return row >= 1 && row <= kLastRow && marks_[static_cast<size_t>(row)];
+  }
+  bool HasMarks() const { return markCount_ != 0; }
+  void SetMark(int64_t row, bool on);
+  void ClearMarks();
+  // The marks of a block that moves by one row with its bytes: down the listing (row lo ends
+  // unmarked, hi's own mark is lost) or up (hi ends unmarked, lo's own mark is lost).
+  void MoveMarksDown(int64_t lo, int64_t hi);
+  void MoveMarksUp(int64_t lo, int64_t hi);
+
+  // Told a cell's old text just before it changes; the history of STEP and RUN listens here
+  // while it records. Null when nobody does.
+  class Journal {
+   public:
+    virtual void Before(int col, int64_t row, const std::string& old) = 0;
+
+   protected:
+    ~Journal() = default;
+  };
+  Journal* journal = nullptr;
+
   // Rows whose texts changed since the last call, as an inclusive range (empty: lo > hi).
   struct Range {
     int64_t lo, hi;
@@ -73,6 +97,8 @@ class Listing {
     if (row > changedHi_) changedHi_ = row;
   }
   std::vector<std::string> cols_[3];
+  std::vector<bool> marks_;
+  int64_t markCount_ = 0;
   int64_t changedLo_ = kLastRow + 1, changedHi_ = 0;
 };
 

@@ -13,6 +13,8 @@ void ShiftDown(Core& c) {
   const int64_t blockEnd = std::min<int64_t>(pc + kShiftBlock, kMemLast);  // last written
   for (int64_t a = blockEnd - 1; a >= pc; --a) mem.Write(a + 1, mem.Read(a));
   mem.Write(pc, 0);
+  c.listing.MoveMarksDown(RowOfAddress(pc), RowOfAddress(blockEnd));  // breakpoints move along
+  NoteEdit(c);
   // The fixed window at the top of memory, and the moved block itself, so that what runs
   // and what is saved follow the moved bytes wherever the PC was.
   c.listing.WriteCodesFrom(mem, kMemFirst, AddressOfRow(kShiftDownCodeRows));
@@ -26,6 +28,8 @@ void ShiftUp(Core& c) {
   Memory& mem = c.m.Mem;
   const int64_t last = std::min<int64_t>(pc + kShiftBlock - 1, kMemLast);
   for (int64_t a = pc; a <= last && a < kMemLast; ++a) mem.Write(a, mem.Read(a + 1));
+  c.listing.MoveMarksUp(RowOfAddress(pc), RowOfAddress(std::min<int64_t>(last + 1, kMemLast)));
+  NoteEdit(c);
   c.listing.WriteCodesFrom(mem, pc, last);
   BoundedDisassembly(c.listing, pc + kShiftBlock - 1);
 }

@@ -8,8 +8,10 @@
 //   F, most significant bit first:   S  Z  0  AC  0  P  1  CY
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <string_view>
 
@@ -39,6 +41,19 @@ class Memory {
     if (InWindow(addr)) bytes_[addr - kMemFirst] = v;
   }
   bool operator==(const Memory&) const = default;
+
+  // Calls f(addr, byteBefore) for every address whose byte differs from `before`, in address
+  // order; what a step changed is kept this way. Equal blocks are skipped whole.
+  template <class F>
+  void ForEachChange(const Memory& before, F&& f) const {
+    constexpr size_t kBlock = 256;
+    for (size_t i = 0; i < bytes_.size(); i += kBlock) {
+      const size_t n = std::min(kBlock, bytes_.size() - i);
+      if (std::memcmp(&bytes_[i], &before.bytes_[i], n) == 0) continue;
+      for (size_t k = i; k < i + n; ++k)
+        if (bytes_[k] != before.bytes_[k]) f(kMemFirst + static_cast<int64_t>(k), before.bytes_[k]);
+    }
+  }
 
  private:
   std::array<uint8_t, kMemSize> bytes_{};

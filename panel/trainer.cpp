@@ -25,6 +25,7 @@ void PanelDigit(Trainer& t) {
     if (d.DataDigits.size() > 2) d.DataDigits.erase(2, 1);
     t.view->ShowData(d.DataDigits);
     if (d.DataDigits.size() == 2 && InWindow(t.m.PC)) {
+      NoteEdit(t);
       StoreByte(t, t.m.PC, static_cast<uint8_t>(HexTextToInt(d.DataDigits)), d.DataDigits);
       BoundedDisassembly(t.listing, t.m.PC);
       t.view->ShowEntry(t.listing.CurrentCell(kMnemCol, t.m.PC));
@@ -99,6 +100,7 @@ void RstKey(Trainer& t) {
 }
 
 void StepKey(Trainer& t) {
+  const HistoryScope recorded(t);
   ExecuteLine(t, t.Command, CurrentLine(t));
   t.view->ShowRegisters(t.m.R);
   RefreshPanel(t);
@@ -109,6 +111,7 @@ void StepKey(Trainer& t) {
 
 void RunKey(Trainer& t) {
   using Clock = std::chrono::steady_clock;
+  const HistoryScope recorded(t);
   t.StopRequest = false;
   t.view->ShowAddress("");
   t.view->ShowData("");
@@ -127,7 +130,7 @@ void RunKey(Trainer& t) {
     const std::string& line = CurrentLine(t);
     const bool paused = line == "NOP";
     const bool stop = ExecuteLine(t, t.Command, line);
-    if (stop || t.StopRequest) break;
+    if (stop || t.StopRequest || AtBreakpoint(t)) break;
     due = paused || t.EventSlice.count() == 0;
     if (!due && ++sinceCheck >= 64) {
       due = Clock::now() - lastEvents >= t.EventSlice;
@@ -150,6 +153,7 @@ void SelectRow(Trainer& t, int64_t row) {
 }
 
 void FlagBoxesClicked(Trainer& t, bool cy, bool p, bool ac, bool z, bool s) {
+  NoteEdit(t);
   TFlags& f = t.m.Flags;
   f.CY = cy;
   f.P = p;
@@ -159,8 +163,17 @@ void FlagBoxesClicked(Trainer& t, bool cy, bool p, bool ac, bool z, bool s) {
   PackFlags(t.m);
 }
 
+void ToggleBreakpoint(Trainer& t, int64_t row) { t.listing.SetMark(row, !t.listing.Marked(row)); }
+
+void ClearBreakpoints(Trainer& t) { t.listing.ClearMarks(); }
+
+bool StepBack(Trainer& t) { return t.history.Undo(t); }
+
 void EntryKeyDown(Trainer& t, EntryKey k) {
-  if (k == EntryKey::Backspace) EntryBackspace(t.Entry);
+  if (k == EntryKey::Backspace) {
+    NoteEdit(t);
+    EntryBackspace(t.Entry);
+  }
   if (k == EntryKey::Enter) NextKey(t);
 }
 

@@ -14,6 +14,7 @@
 
 #include "interpreter/interpreter.h"
 #include "listing/lineentry.h"
+#include "panel/history.h"
 
 namespace tamrel {
 
@@ -31,6 +32,7 @@ struct Trainer : Core {
   TCommand Command;
   // RUN lets window events through at most this long apart (and after every pause of NOP).
   std::chrono::microseconds EventSlice{1000};
+  History history;  // what STEP and RUN changed, for stepping back
 
   explicit Trainer(PanelView& v, void (*sleep)() = RealSleep1ms) {
     view = &v;
@@ -79,6 +81,17 @@ const std::string& CurrentLine(const Trainer& t);
 void SelectRow(Trainer& t, int64_t row);
 // The user toggled a flag box: the five box states become the flags.
 void FlagBoxesClicked(Trainer& t, bool cy, bool p, bool ac, bool z, bool s);
+
+// Breakpoints (rows 1..30001; others are ignored): RUN stops before a marked line other than
+// the one it started on, as it stops after HLT. STEP ignores them.
+void ToggleBreakpoint(Trainer& t, int64_t row);
+void ClearBreakpoints(Trainer& t);
+inline bool AtBreakpoint(const Trainer& t) {
+  return t.listing.HasMarks() && InWindow(t.m.PC) && t.listing.Marked(RowOfAddress(t.m.PC));
+}
+// Undoes the last STEP or RUN: machine, listing texts and views as they were before it. False
+// when there is nothing to undo (or a RUN is going on).
+bool StepBack(Trainer& t);
 
 // The entry line's keys: Enter acts as NEXT, Backspace ends the operand collection; typed
 // characters go to TypeIntoEntry.

@@ -50,6 +50,10 @@ struct RecordingView : PanelView {
     ++eventPasses;
     if (onEvents) onEvents();
   }
+  bool TakeShown(ShownViews& s) const override {
+    s = {address, data, entry, stackPointer, registers, flags, 0};
+    return true;
+  }
 };
 
 }  // namespace tamrel::test
