@@ -4,6 +4,7 @@
 #include <QButtonGroup>
 #include <QCoreApplication>
 #include <QMenuBar>
+#include <QPainter>
 #include <QShortcut>
 #include <vector>
 
@@ -44,6 +45,33 @@ class GridKeys : public QObject {
   QLineEdit* entry_;
 };
 
+// A ring drawn around a widget that has the keyboard focus but draws none itself (a label).
+// It is drawn on the parent, so the widget and its text stay where they are.
+class FocusRing : public QObject {
+ public:
+  explicit FocusRing(QWidget* w) : QObject(w), w_(w) {
+    w->installEventFilter(this);
+    w->parentWidget()->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* e) override {
+    QWidget* parent = w_->parentWidget();
+    if (watched == w_) {
+      const QEvent::Type t = e->type();
+      if (t == QEvent::FocusIn || t == QEvent::FocusOut || t == QEvent::Resize) parent->update();
+    } else if (watched == parent && e->type() == QEvent::Paint && w_->hasFocus()) {
+      QPainter p(parent);
+      p.setPen(QPen(parent->palette().color(QPalette::Highlight), 2));
+      p.drawRect(QRectF(w_->geometry()).adjusted(-2, -2, 2, 2));
+    }
+    return false;
+  }
+
+ private:
+  QWidget* w_;
+};
+
 // Puts the mnemonic into an entry's caption; `withMnemonic` is the caption with one '&'.
 void Underline(QAction* a, const char* withMnemonic) {
   const QString text = QString::fromUtf8(withMnemonic);
@@ -68,11 +96,17 @@ const struct {
 }  // namespace
 
 void TForm2::BuildKeys() {
+  // The stack-pointer label is a tab stop as well: a screen reader reads it on arrival, and on
+  // a small screen Tab scrolls it into view.
+  Label1->setFocusPolicy(Qt::TabFocus);
+  new FocusRing(Label1);
+
   // Reading order: the listing, the registers, the flags, then the panel from its displays
-  // through the entry line to the keypad row by row.
+  // through the entry line to the keypad row by row, and the stack pointer below it.
   std::vector<QWidget*> chain = {StringGrid1, StringGrid2, CheckBox1, CheckBox2, CheckBox3,
                                  CheckBox4,   CheckBox5,   Edit1,     Edit2,     Edit3};
   for (size_t i = 1; i <= 25; ++i) chain.push_back(Button[i]);
+  chain.push_back(Label1);
   for (size_t i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
 
   for (QAbstractItemView* grid : {static_cast<QAbstractItemView*>(StringGrid1),

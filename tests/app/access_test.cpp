@@ -153,6 +153,7 @@ class AccessTest : public QObject {
     TForm2& f = Form();
     std::vector<QWidget*> order;
     for (size_t i = 1; i <= 25; ++i) order.push_back(f.Button[i]);
+    order.push_back(f.Label1);
     for (QWidget* w : std::initializer_list<QWidget*>{f.StringGrid1, f.StringGrid2, f.CheckBox1,
                                                       f.CheckBox2, f.CheckBox3, f.CheckBox4,
                                                       f.CheckBox5, f.Edit1, f.Edit2, f.Edit3})
@@ -426,12 +427,17 @@ class AccessTest : public QObject {
     QVERIFY(area->horizontalScrollBar()->isVisible());
     QCOMPARE(where(f.Button[25]), next);  // positions inside do not change
 
-    // A key out of sight is scrolled into view when Tab reaches it.
+    // What is out of sight is scrolled into view when Tab reaches it: the last keypad key and
+    // the stack pointer below the keypad.
     f.Button[24]->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(f.Button[24], Qt::Key_Tab);
-    QCOMPARE(Focused(), f.Button[25]);
-    const QRect shown(f.Button[25]->mapTo(area->viewport(), QPoint(0, 0)), f.Button[25]->size());
-    QVERIFY(area->viewport()->rect().contains(shown));
+    for (QWidget* next : {static_cast<QWidget*>(f.Button[25]), static_cast<QWidget*>(f.Label1)}) {
+      const QRect before(next->mapTo(area->viewport(), QPoint(0, 0)), next->size());
+      QVERIFY(!area->viewport()->rect().contains(before));
+      QTest::keyClick(Focused(), Qt::Key_Tab);
+      QCOMPARE(Focused(), next);
+      const QRect shown(next->mapTo(area->viewport(), QPoint(0, 0)), next->size());
+      QVERIFY(area->viewport()->rect().contains(shown));
+    }
   }
 
   // ---- start-up timer and stay-on-top ----
