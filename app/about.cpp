@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "app/placement.h"
+#include "app/windowfit.h"
 
 namespace tamrel {
 
@@ -56,12 +57,17 @@ TForm3::TForm3(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixe
 }
 
 void TForm3::FormCreate() {
+  // Centred by the outer size: without the frame now, and again once the frame is there.
+  auto centre = [this] {
+    const QSize screen = QGuiApplication::primaryScreen()->size();
+    const QSize outer = frameGeometry().size();
+    const Placement p =
+        AboutPlacement(screen.width(), screen.height(), outer.width(), outer.height());
+    move(p.left, p.top);
+  };
+  centre();
   show();
-  const QSize screen = QGuiApplication::primaryScreen()->size();
-  const QSize outer = frameGeometry().size();
-  const Placement p =
-      AboutPlacement(screen.width(), screen.height(), outer.width(), outer.height());
-  move(p.left, p.top);
+  WhenFrameKnown(*this, centre);
 }
 
 TForm3* ShowAbout(QWidget* parent) {

@@ -7,11 +7,14 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenuBar>
+#include <QPainter>
 #include <QScreen>
+#include <QStyleOptionFrame>
 
 #include "app/about.h"
 #include "app/cp1251.h"
 #include "app/placement.h"
+#include "app/windowfit.h"
 #include "files/memfile.h"
 #include "files/printout.h"
 #include "listing/shift.h"
@@ -37,6 +40,49 @@ QGroupBox* Group(QWidget* parent, const char* caption, int l, int t, int w, int 
 
 std::string Path(const QString& name) { return QFile::encodeName(name).toStdString(); }
 
+// The horizontal rule under the entry line, drawn on the panel itself: a widget of its own
+// would be one more object, with nothing to say, for assistive technology.
+class RulePainter : public QObject {
+ public:
+  RulePainter(QWidget* panel, QRect rect) : QObject(panel), rect_(rect) {
+    panel->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* e) override {
+    if (e->type() == QEvent::Paint) {
+      auto* panel = static_cast<QWidget*>(watched);
+      QPainter p(panel);
+      QStyleOptionFrame line;
+      line.initFrom(panel);
+      line.rect = rect_;
+      line.frameShape = QFrame::HLine;
+      line.lineWidth = 1;
+      panel->style()->drawControl(QStyle::CE_ShapedFrame, &line, &p, panel);
+    }
+    return false;  // the panel paints its own frame and caption as well
+  }
+
+ private:
+  QRect rect_;
+};
+
+// A keypad key whose keyboard focus shows plainly: the style's own hint is faint, and the
+// keys take the focus only from the keyboard.
+class KeypadKey : public QPushButton {
+ public:
+  using QPushButton::QPushButton;
+
+ protected:
+  void paintEvent(QPaintEvent* e) override {
+    QPushButton::paintEvent(e);
+    if (!hasFocus()) return;
+    QPainter p(this);
+    p.setPen(QPen(palette().color(QPalette::Highlight), 2));
+    p.drawRect(QRectF(rect()).adjusted(4, 4, -4, -4));
+  }
+};
+
 }  // namespace
 
 TForm2::TForm2(Dialogs* dialogs, void (*sleep)()) : t_(*this, sleep), dialogs_(dialogs) {
@@ -54,6 +100,8 @@ TForm2::TForm2(Dialogs* dialogs, void (*sleep)()) : t_(*this, sleep), dialogs_(d
   BuildPanel();
   BuildMenu();
   BuildDebug();
+  MakeScrollable(*this);
+  BuildKeys();
 }
 
 TForm2::~TForm2() {
@@ -110,7 +158,8 @@ void TForm2::BuildViews() {
 
   Label1 = new QLabel(GroupBox4);
   Label1->move(8, 24);
-  Label1->setAccessibleName(QStringLiteral("Указатель стека"));
+  // No accessible name of its own: the name a screen reader reads is the shown text.
+  Label1->setAccessibleDescription(QStringLiteral("Указатель стека"));
 
   const struct {
     QCheckBox** box;
@@ -132,8 +181,8 @@ void TForm2::BuildPanel() {
   auto display = [this](int left, int width, const char* name) {
     auto* e = new QLineEdit(GroupBox3);
     e->setGeometry(left, 24, width, 32);
-    e->setReadOnly(true);  // shows, never takes input
-    e->setFocusPolicy(Qt::NoFocus);
+    e->setReadOnly(true);             // shows, never takes input
+    e->setFocusPolicy(Qt::TabFocus);  // a tab stop, so that a screen reader reads it
     e->setFont(PixelFont(19, true));
     e->setAccessibleName(QString::fromUtf8(name));
     return e;
@@ -144,9 +193,7 @@ void TForm2::BuildPanel() {
   Edit3->setGeometry(144, 24, 105, 24);
   Edit3->setAccessibleName(QStringLiteral("Команда"));
   Edit3->installEventFilter(this);
-  auto* rule = new QFrame(GroupBox3);
-  rule->setFrameShape(QFrame::HLine);
-  rule->setGeometry(143, 56, 105, 2);
+  new RulePainter(GroupBox3, QRect(143, 56, 105, 2));
 
   const char* captions[] = {"REG",  "MEM",  "BRK", "CLR", "RST", "C",   "D",   "E", "F",
                             "STEP", "8 H",  "9 L", "A",   "B",   "RUN", "4",   "5", "6",
@@ -162,9 +209,9 @@ void TForm2::BuildPanel() {
       &TForm2::Button22Click, &TForm2::Button23Click, &TForm2::Button24Click,
       &TForm2::Button25Click};
   for (int i = 0; i < 25; ++i) {
-    auto* b = new QPushButton(QString::fromLatin1(captions[i]), GroupBox3);
+    auto* b = new KeypadKey(QString::fromLatin1(captions[i]), GroupBox3);
     b->setGeometry(8 + 48 * (i % 5), 72 + 48 * (i / 5), 49, 49);
-    b->setFocusPolicy(Qt::NoFocus);  // typing stays in the entry line
+    b->setFocusPolicy(Qt::TabFocus);  // reached by Tab; a click leaves typing in the entry line
     connect(b, &QPushButton::clicked, this, handlers[i]);
     Button[static_cast<size_t>(i + 1)] = b;
   }
@@ -192,11 +239,14 @@ void TForm2::BuildMenu() {
 void TForm2::FormCreate(const RandomSource& rnd, const std::function<void()>& closeSplash) {
   const QSize screen = QGuiApplication::primaryScreen()->size();
   const Placement p = MainWindowPlacement(screen.width(), screen.height());
-  move(p.left, p.top);
-  resize(p.width, p.height);
+  // By the outer size; on a screen with less room than that the window takes what there is
+  // and its content scrolls. Placed again once the window manager has framed it.
+  auto place = [this, p] { SetOuterGeometry(*this, FitIntoArea(p, AvailableArea(*this))); };
+  place();
   BuildMachine(t_, rnd);
   if (closeSplash) closeSplash();
   show();
+  WhenFrameKnown(*this, place);
   ResetPanel(t_);
   Edit3->setFocus();
 }

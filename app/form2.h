@@ -114,6 +114,7 @@ class TForm2 : public QMainWindow, public PanelView {
   void BuildViews();
   void BuildMenu();
   void BuildDebug();
+  void BuildKeys();  // focus chain, function keys, mnemonics and standard shortcuts
   void Do(void (*action)(Trainer&)) { action(t_); }
   void Digit(char d) { HexKey(t_, d); }
   // The entry line's keys; each returns whether the key stops there.

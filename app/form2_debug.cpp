@@ -95,15 +95,15 @@ class ListingMenuFilter : public QObject {
 }  // namespace
 
 void TForm2::BuildDebug() {
-  DebugMenu = new QMenu(QStringLiteral("Отладка"), this);
+  DebugMenu = new QMenu(QStringLiteral("&Отладка"), this);
   menuBar()->insertMenu(N12->menuAction(), DebugMenu);  // after "Правка"
-  BreakpointAction = DebugMenu->addAction(QStringLiteral("Точка останова"));
+  BreakpointAction = DebugMenu->addAction(QStringLiteral("&Точка останова"));
   BreakpointAction->setShortcut(QKeySequence(Qt::Key_F9));
   connect(BreakpointAction, &QAction::triggered, this, &TForm2::BreakpointClick);
-  ClearBreakpointsAction = DebugMenu->addAction(QStringLiteral("Убрать все точки останова"));
+  ClearBreakpointsAction = DebugMenu->addAction(QStringLiteral("&Убрать все точки останова"));
   connect(ClearBreakpointsAction, &QAction::triggered, this, &TForm2::ClearBreakpointsClick);
   DebugMenu->addSeparator();
-  StepBackAction = DebugMenu->addAction(QStringLiteral("Шаг назад"));
+  StepBackAction = DebugMenu->addAction(QStringLiteral("&Шаг назад"));
   StepBackAction->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F7));
   connect(StepBackAction, &QAction::triggered, this, &TForm2::StepBackClick);
 

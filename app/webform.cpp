@@ -1,6 +1,7 @@
 #include "app/webform.h"
 
 #include <QDesktopServices>
+#include <QWindow>
 
 namespace tamrel {
 
@@ -9,6 +10,7 @@ TForm4::TForm4(QWidget* mainWindow, Opener open) : QObject(mainWindow), main_(ma
   open(kMakerPage);  // with no browser the start goes on silently
   Timer1 = new QTimer(this);
   Timer1->setInterval(3000);
+  Timer1->setTimerType(Qt::PreciseTimer);  // a coarse timer may fire up to 5 % early
   Timer1->setSingleShot(true);
   connect(Timer1, &QTimer::timeout, this, &TForm4::Timer1Timer);
   Timer1->start();
@@ -18,9 +20,11 @@ void TForm4::Timer1Timer() {
   Timer1->stop();
   if (ticked_) return;
   ticked_ = true;
-  const bool visible = main_->isVisible();
-  main_->setWindowFlag(Qt::WindowStaysOnTopHint, false);  // hides the window on some platforms
-  if (visible) main_->show();
+  // QWidget::setWindowFlags would destroy and re-create the native window (it blinks): tell
+  // the widget and the platform window separately instead.
+  const Qt::WindowFlags flags = main_->windowFlags() & ~Qt::WindowStaysOnTopHint;
+  main_->overrideWindowFlags(flags);
+  if (QWindow* w = main_->windowHandle()) w->setFlags(flags);
 }
 
 }  // namespace tamrel

@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev libgl-dev libjpeg-dev
+  qt6-base-dev qt6-translations-l10n libgl-dev libjpeg-dev
   clang libclang-rt-dev
   fonts-dejavu-core xvfb xauth
 )
