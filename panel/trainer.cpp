@@ -102,7 +102,7 @@ void StepKey(Trainer& t) {
   BoundedDisassembly(t.listing, kStepBound);
 }
 
-void RunKey(Trainer& t) {
+RunResult RunKey(Trainer& t, uint64_t maxLines) {
   using Clock = std::chrono::steady_clock;
   t.StopRequest = false;
   t.view->ShowAddress("");
@@ -114,7 +114,9 @@ void RunKey(Trainer& t) {
   Clock::time_point lastEvents{};
   unsigned sinceCheck = 0;
   bool due = true;
+  RunResult result{RunEnd::Limit, 0};
   for (;;) {
+    if (result.lines == maxLines) break;
     if (due) {
       t.view->ProcessEvents();
       lastEvents = Clock::now();
@@ -123,7 +125,13 @@ void RunKey(Trainer& t) {
     const std::string& line = CurrentLine(t);
     const bool paused = line == "NOP";
     const bool stop = ExecuteLine(t, t.Command, line);
-    if (stop || t.StopRequest) break;
+    ++result.lines;
+    if (stop || t.StopRequest) {
+      result.end = t.StopRequest                 ? RunEnd::RstKey
+                   : t.Command.Mnemonic == "HLT" ? RunEnd::Hlt
+                                                 : RunEnd::Rst;
+      break;
+    }
     due = paused || t.EventSlice.count() == 0;
     if (!due && ++sinceCheck >= 64) {
       due = Clock::now() - lastEvents >= t.EventSlice;
@@ -137,6 +145,7 @@ void RunKey(Trainer& t) {
   RefreshPanel(t);
   BoundedDisassembly(t.listing, kRunBound);
   t.view->ShowStackPointer(IntToHexText(t.m.SP));
+  return result;
 }
 
 void SelectRow(Trainer& t, int64_t row) {

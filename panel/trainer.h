@@ -55,7 +55,19 @@ void NextKey(Trainer& t);
 void AddrKey(Trainer& t);
 void RstKey(Trainer& t);
 void StepKey(Trainer& t);
-void RunKey(Trainer& t);
+
+// How a run ended: a line reported a stop (HLT or RST), the RST key set the stop request, or
+// the line limit was reached; and how many lines it executed.
+enum class RunEnd { Hlt, Rst, RstKey, Limit };
+struct RunResult {
+  RunEnd end;
+  uint64_t lines;
+};
+inline constexpr uint64_t kNoLineLimit = UINT64_MAX;
+// RUN, stopping also once `maxLines` lines were executed (the PC then stays where it is).
+RunResult RunKey(Trainer& t, uint64_t maxLines);
+// The RUN key: no limit.
+inline void RunKey(Trainer& t) { RunKey(t, kNoLineLimit); }
 
 // The line the program counter stands on (empty outside the listing).
 const std::string& CurrentLine(const Trainer& t);
