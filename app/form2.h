@@ -77,6 +77,8 @@ class TForm2 : public QMainWindow, public PanelView {
   void N9Click();   // print to file
   void N10Click();  // shift up
   void N13Click();  // About
+  void N14Click();  // Intel HEX import
+  void N15Click();  // Intel HEX export
 
   void CheckBox1Click();
   void StringGrid1SelectCell(int col, int row);
@@ -91,6 +93,7 @@ class TForm2 : public QMainWindow, public PanelView {
   QLabel* Label1;
   QMenu *N1, *N7, *N12;
   QAction *N2, *N3, *N4, *N9, *N6, *N8, *N10, *N13;
+  QAction *N14, *N15;  // Intel HEX import and export
 
  protected:
   void closeEvent(QCloseEvent* e) override;
