@@ -64,7 +64,14 @@ struct Snapshot {
     for (int c = 0; c < 3; ++c)
       for (int64_t row = 0; row <= kLastRow; ++row) cols[c].push_back(t.listing.Cell(c, row));
   }
-  bool operator==(const Snapshot&) const = default;
+  // Compared in place, without copying the listing again.
+  bool Matches(const Trainer& t) const {
+    if (!(t.m.Mem == mem && t.m.R == r && t.m.PC == pc && t.m.SP == sp)) return false;
+    for (int c = 0; c < 3; ++c)
+      for (int64_t row = 0; row <= kLastRow; ++row)
+        if (t.listing.Cell(c, row) != cols[c][static_cast<size_t>(row)]) return false;
+    return true;
+  }
 };
 
 // A trainer with a program in it, so that a change anywhere would show.
@@ -106,13 +113,13 @@ TEST(IntelHex, EachBadRecordIsNamedByLineAndChangesNothing) {
       {Record(0, 4, {0x00}) + "\n" + kEnd, "Строка 1: запись базового адреса не из двух байтов"},
       {good + Record(0, 1, {0}), "Строка 2: запись конца файла с данными"},
   };
+  Loaded b;
+  const Snapshot before(b.t);
   for (const auto& c : cases) {
-    Loaded b;
-    const Snapshot before(b.t);
     const auto err = ImportHexText(b.t, c.text);
     ASSERT_TRUE(err) << c.text;
     EXPECT_EQ(Utf8(*err), c.message) << c.text;
-    EXPECT_TRUE(Snapshot(b.t) == before) << c.text;  // the good record before it is not stored
+    ASSERT_TRUE(before.Matches(b.t)) << c.text;  // the good record before it is not stored
   }
 }
 
@@ -209,7 +216,7 @@ TEST(IntelHex, FileFailuresUseOpenAndSaveTexts) {
   test::WriteAll(dir / "bad.hex", Record(0x8200, 0, {0x76}) + "\n");
   EXPECT_EQ(Utf8(ImportHex(b.t, dir / "bad.hex").value_or("")),
             "Строка 2: нет записи конца файла (тип 01)");
-  EXPECT_TRUE(Snapshot(b.t) == before);
+  EXPECT_TRUE(before.Matches(b.t));
 
   test::WriteAll(dir / "old.hex", "precious");
   EXPECT_EQ(ExportHex(b.t.listing, dir / "old.hex", FullDevice), "Disk full");
