@@ -7,6 +7,7 @@
 #include <mutex>
 #include <ostream>
 #include <thread>
+#include <utility>
 
 #include "files/ihex.h"
 #include "files/memfile.h"
@@ -212,25 +213,23 @@ bool IsHexFile(const std::string& path) {
 void NoSleep() {}
 
 void Apply(Machine& m, const BatchOptions::Setting& s) {
-  const auto byte = static_cast<uint8_t>(s.value);
-  if (s.name == "A")
+  static constexpr std::pair<std::string_view, uint8_t TRegisters::*> kBytes[] = {
+      {"B", &TRegisters::B}, {"C", &TRegisters::C}, {"D", &TRegisters::D},
+      {"E", &TRegisters::E}, {"H", &TRegisters::H}, {"L", &TRegisters::L}};
+  if (s.name == "A") {
     m.R.A = s.value;
-  else if (s.name == "B")
-    m.R.B = byte;
-  else if (s.name == "C")
-    m.R.C = byte;
-  else if (s.name == "D")
-    m.R.D = byte;
-  else if (s.name == "E")
-    m.R.E = byte;
-  else if (s.name == "H")
-    m.R.H = byte;
-  else if (s.name == "L")
-    m.R.L = byte;
-  else if (s.name == "SP")
+    return;
+  }
+  if (s.name == "SP") {
     m.SP = s.value;
-  else
-    SetFlag(m, s.name, s.value);  // and F follows, as after a click on a flag box
+    return;
+  }
+  for (const auto& [name, field] : kBytes) {
+    if (s.name != name) continue;
+    m.R.*field = static_cast<uint8_t>(s.value);
+    return;
+  }
+  SetFlag(m, s.name, s.value);  // F follows, as after a click on a flag box
 }
 
 const char* StopText(RunEnd e) {
