@@ -15,6 +15,7 @@
 #include "app/cp1251.h"
 #include "app/placement.h"
 #include "app/windowfit.h"
+#include "files/ihex.h"
 #include "files/memfile.h"
 #include "files/printout.h"
 #include "listing/shift.h"
@@ -227,6 +228,8 @@ void TForm2::BuildMenu() {
   N2 = item(N1, "Новый", &TForm2::N2Click);
   N3 = item(N1, "Открыть", &TForm2::N3Click);
   N4 = item(N1, "Сохранить", &TForm2::N4Click);
+  N14 = item(N1, "&Импорт Intel HEX…", &TForm2::N14Click);
+  N15 = item(N1, "&Экспорт Intel HEX…", &TForm2::N15Click);
   N9 = item(N1, "Печать в файл", &TForm2::N9Click);
   N6 = item(N1, "Выход", &TForm2::N6Click);
   N7 = menuBar()->addMenu(QStringLiteral("Правка"));
@@ -372,5 +375,26 @@ void TForm2::N9Click() {
 }
 
 void TForm2::N13Click() { ShowAbout(this); }
+
+// Intel HEX, as Open and Save: the core reads, checks and writes; the window asks and shows.
+static const QString kHexFilter = QStringLiteral("Intel HEX (*.hex)");
+
+void TForm2::N14Click() {
+  const auto name = dialogs_->OpenFileName(kHexFilter);
+  if (!name) return;
+  const auto err = ImportHex(t_, Path(*name));
+  if (!err) RefreshPanel(t_);
+  ShowFailure(err, *name);
+}
+
+void TForm2::N15Click() {
+  for (;;) {
+    const auto name = dialogs_->SaveFileName(kHexFilter, QStringLiteral("hex"));
+    if (!name) return;
+    if (QFileInfo::exists(*name) && !dialogs_->Ask(kOverwriteQuestion)) continue;
+    ShowFailure(ExportHex(t_.listing, Path(*name)), *name);
+    return;
+  }
+}
 
 }  // namespace tamrel

@@ -78,6 +78,8 @@ class TForm2 : public QMainWindow, public PanelView {
   void N9Click();   // print to file
   void N10Click();  // shift up
   void N13Click();  // About
+  void N14Click();  // Intel HEX import
+  void N15Click();  // Intel HEX export
 
   // Debugging, in app/form2_debug.cpp: the menu "Отладка" and the listing's context menu.
   void BreakpointClick();  // F9: the row of PC
@@ -104,6 +106,7 @@ class TForm2 : public QMainWindow, public PanelView {
   QAction *N2, *N3, *N4, *N9, *N6, *N8, *N10, *N13;
   QMenu *DebugMenu, *ListingMenu;
   QAction *BreakpointAction, *ClearBreakpointsAction, *StepBackAction, *ListingBreakpointAction;
+  QAction *N14, *N15;  // Intel HEX import and export
 
  protected:
   void closeEvent(QCloseEvent* e) override;

@@ -109,7 +109,7 @@ void StepKey(Trainer& t) {
   BoundedDisassembly(t.listing, kStepBound);
 }
 
-void RunKey(Trainer& t) {
+RunResult RunKey(Trainer& t, uint64_t maxLines) {
   using Clock = std::chrono::steady_clock;
   const HistoryScope recorded(t);
   t.StopRequest = false;
@@ -121,7 +121,9 @@ void RunKey(Trainer& t) {
   Clock::time_point lastEvents{};
   unsigned sinceCheck = 0;
   bool due = true;
+  RunResult result{RunEnd::Limit, 0};
   for (;;) {
+    if (result.lines == maxLines) break;
     if (due) {
       t.view->ProcessEvents();
       lastEvents = Clock::now();
@@ -130,7 +132,17 @@ void RunKey(Trainer& t) {
     const std::string& line = CurrentLine(t);
     const bool paused = line == "NOP";
     const bool stop = ExecuteLine(t, t.Command, line);
-    if (stop || t.StopRequest || AtBreakpoint(t)) break;
+    ++result.lines;
+    if (stop || t.StopRequest) {
+      result.end = t.StopRequest                 ? RunEnd::RstKey
+                   : t.Command.Mnemonic == "HLT" ? RunEnd::Hlt
+                                                 : RunEnd::Rst;
+      break;
+    }
+    if (AtBreakpoint(t)) {
+      result.end = RunEnd::Breakpoint;
+      break;
+    }
     due = paused || t.EventSlice.count() == 0;
     if (!due && ++sinceCheck >= 64) {
       due = Clock::now() - lastEvents >= t.EventSlice;
@@ -143,6 +155,7 @@ void RunKey(Trainer& t) {
   RefreshPanel(t);
   BoundedDisassembly(t.listing, kRunBound);
   t.view->ShowStackPointer(IntToHexText(t.m.SP));
+  return result;
 }
 
 void SelectRow(Trainer& t, int64_t row) {

@@ -72,7 +72,19 @@ void StepKey(Trainer& t);
 // RUN: blanks the address and data displays and executes line after line until HLT, RST (the
 // instruction or the key, which also puts the PC back to 8200h) stops it, letting window
 // events through between lines; then refreshes every view like STEP, decoding up to 8CA0h.
-void RunKey(Trainer& t);
+
+// How a run ended: a line reported a stop (HLT or RST), the RST key set the stop request, the
+// next line has a breakpoint, or the line limit was reached; and how many lines it executed.
+enum class RunEnd { Hlt, Rst, RstKey, Breakpoint, Limit };
+struct RunResult {
+  RunEnd end;
+  uint64_t lines;
+};
+inline constexpr uint64_t kNoLineLimit = UINT64_MAX;
+// RUN, stopping also once `maxLines` lines were executed (the PC then stays where it is).
+RunResult RunKey(Trainer& t, uint64_t maxLines);
+// The RUN key: no limit.
+inline void RunKey(Trainer& t) { RunKey(t, kNoLineLimit); }
 
 // The line the program counter stands on (empty outside the listing).
 const std::string& CurrentLine(const Trainer& t);
