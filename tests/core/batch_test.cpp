@@ -15,7 +15,7 @@
 #include "support/started_trainer.h"
 #include "files/ihex.h"
 #include "files/memfile.h"
-#include "temp_files.h"
+#include "support/files.h"
 
 namespace tamrel {
 namespace {
@@ -24,7 +24,7 @@ using test::StartedTrainer;
 
 // A folder of students' files, each a program typed into a trainer of its own and saved.
 struct Class {
-  test::TempFolder dir;
+  test::ScratchDir dir;
   // The program at 8200h, and a subroutine at 8240h if there is one.
   std::string Mem(const std::string& name, std::initializer_list<std::string_view> lines,
                   std::initializer_list<std::string_view> at8240 = {}) {
@@ -284,7 +284,7 @@ TEST(Batch, ReadsIntelHexAsWell) {
   EXPECT_EQ(Field(lines[1], "9000"), "42");
 
   // A HEX file gives only some bytes: the rest are 00h (NOP) up to the end of the window.
-  test::WriteAll(c.dir / "part.hex", ":018200007607\n:00000001FF\n");
+  test::WriteFile(c.dir / "part.hex", ":018200007607\n:00000001FF\n");
   const Outcome part = Batch({"--from", "8100", "--max-lines", "3", c.dir / "part.hex"});
   EXPECT_EQ(Field(part.out, "stop"), "limit");  // 8100h has no row
   const Outcome nops = Batch({"--from", "F72E", "--max-lines", "10", c.dir / "part.hex"});
@@ -294,8 +294,8 @@ TEST(Batch, ReadsIntelHexAsWell) {
 
 TEST(Batch, FileFailuresAreReportedInUtf8) {
   Class c;
-  test::WriteAll(c.dir / "short.mem", std::string(100, '\0'));
-  test::WriteAll(c.dir / "bad.hex", ":01820000\n");
+  test::WriteFile(c.dir / "short.mem", std::string(100, '\0'));
+  test::WriteFile(c.dir / "bad.hex", ":01820000\n");
   const std::string ok = c.Mem("ok.mem", {"HLT"});
   const Outcome o = Batch({c.dir / "missing.mem", c.dir / "short.mem", c.dir / "bad.hex", ok});
   EXPECT_EQ(o.status, 2);
@@ -504,14 +504,14 @@ TEST(Batch, TheInstalledProgram) {
   const std::string f = c.Mem("a.mem", {"MVI A, 05", "HLT"});
   const std::string out = c.dir / "out", err = c.dir / "err";
   EXPECT_EQ(Exe("'" + f + "' --dump 8200:8200", out, err), 0);
-  EXPECT_EQ(Field(test::ReadAll(out), "A"), "05");
-  EXPECT_EQ(test::ReadAll(err), "");
+  EXPECT_EQ(Field(test::ReadFile(out), "A"), "05");
+  EXPECT_EQ(test::ReadFile(err), "");
   EXPECT_EQ(Exe("--max-lines 1 '" + f + "'", out, err), 3);
   EXPECT_EQ(Exe("--bogus '" + f + "'", out, err), 2);
-  EXPECT_EQ(test::ReadAll(out), "");
-  EXPECT_NE(test::ReadAll(err).find("usage: tamrel-batch"), std::string::npos);
+  EXPECT_EQ(test::ReadFile(out), "");
+  EXPECT_NE(test::ReadFile(err).find("usage: tamrel-batch"), std::string::npos);
   EXPECT_EQ(Exe("--help", out, err), 0);
-  EXPECT_EQ(test::ReadAll(out), kBatchUsage);
+  EXPECT_EQ(test::ReadFile(out), kBatchUsage);
 }
 #endif
 

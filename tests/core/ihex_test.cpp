@@ -10,7 +10,7 @@
 #include "machine/numtext.h"
 #include "listing/opcodes.h"
 #include "support/started_trainer.h"
-#include "temp_files.h"
+#include "support/files.h"
 
 namespace tamrel {
 namespace {
@@ -166,14 +166,14 @@ TEST(IntelHex, AnotherToolsLayoutIsRead) {
 }
 
 TEST(IntelHex, ExportThenImportGivesIdenticalMemoryAndColumns) {
-  test::TempFolder dir;
+  test::ScratchDir dir;
   StartedTrainer a;
   RandomFill(a.t.m.Mem, ClockSeededRandom());
   a.t.listing.WriteCodesFrom(a.t.m.Mem);
   FullDisassembly(a.t.listing);
   ASSERT_FALSE(ExportHex(a.t.listing, dir / "r.hex"));
 
-  const std::string text = test::ReadAll(dir / "r.hex");
+  const std::string text = test::ReadFile(dir / "r.hex");
   EXPECT_EQ(text.substr(0, 9), ":10820000");
   EXPECT_EQ(text.substr(text.size() - 13), ":00000001FF\r\n");
   size_t lines = 0;
@@ -208,21 +208,21 @@ ssize_t FullDevice(int, const void*, size_t) {
 }
 
 TEST(IntelHex, FileFailuresUseOpenAndSaveTexts) {
-  test::TempFolder dir;
+  test::ScratchDir dir;
   std::filesystem::create_directory(dir / "folder.hex");
   Loaded b;
   const Snapshot before(b.t);
   EXPECT_EQ(ImportHex(b.t, dir / "missing.hex"), "File not found");
   EXPECT_EQ(ImportHex(b.t, dir / "nowhere/a.hex"), "Invalid filename");
   EXPECT_EQ(ImportHex(b.t, dir / "folder.hex"), "File access denied");
-  test::WriteAll(dir / "bad.hex", Record(0x8200, 0, {0x76}) + "\n");
+  test::WriteFile(dir / "bad.hex", Record(0x8200, 0, {0x76}) + "\n");
   EXPECT_EQ(Utf8(ImportHex(b.t, dir / "bad.hex").value_or("")),
             "Строка 2: нет записи конца файла (тип 01)");
   EXPECT_TRUE(before.Matches(b.t));
 
-  test::WriteAll(dir / "old.hex", "precious");
+  test::WriteFile(dir / "old.hex", "precious");
   EXPECT_EQ(ExportHex(b.t.listing, dir / "old.hex", FullDevice), "Disk full");
-  EXPECT_EQ(test::ReadAll(dir / "old.hex"), "precious");
+  EXPECT_EQ(test::ReadFile(dir / "old.hex"), "precious");
   EXPECT_EQ(ExportHex(b.t.listing, dir / "nowhere/x.hex"), "Invalid filename");
 }
 
