@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QCheckBox>
+#include <QDesktopServices>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -12,6 +13,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTableWidget>
+#include <QUrl>
 #include <array>
 #include <functional>
 #include <memory>
@@ -72,12 +74,15 @@ class TForm2 : public QMainWindow, public PanelView {
   // Menu
   void N2Click();  // New
   void N3Click();  // Open
+  // Open without the dialog: the named file goes through the same checks and messages.
+  void OpenFile(const QString& name);
   void N4Click();  // Save
   void N6Click() { close(); }
   void N8Click();   // shift down
   void N9Click();   // print to file
   void N10Click();  // shift up
   void N13Click();  // About
+  void N14Click();  // the guide, in the desktop's web browser
 
   void CheckBox1Click();
   void StringGrid1SelectCell(int col, int row);
@@ -91,7 +96,9 @@ class TForm2 : public QMainWindow, public PanelView {
   QCheckBox *CheckBox1, *CheckBox2, *CheckBox3, *CheckBox4, *CheckBox5;
   QLabel* Label1;
   QMenu *N1, *N7, *N12;
-  QAction *N2, *N3, *N4, *N9, *N6, *N8, *N10, *N13;
+  QAction *N2, *N3, *N4, *N9, *N6, *N8, *N10, *N13, *N14;
+  // How the guide is opened (the desktop's handler by default); false when it was not.
+  std::function<bool(const QUrl&)> OpenUrl = QDesktopServices::openUrl;
 
  protected:
   void closeEvent(QCloseEvent* e) override;
