@@ -75,9 +75,11 @@ while read -r f; do
   esac
 done <"$work/files"
 
-# The installed tree: programs stripped, the examples as in the source, the desktop files valid
-# where the tools are there.
-root=$work/root
+# The installed tree, outside the build tree: programs stripped, the examples as in the
+# source, the desktop files valid and the guide opened from its installed place, where the
+# tools for those checks are there.
+root=$(mktemp -d)
+trap 'rm -rf "$root"' EXIT
 dpkg-deb -x "$deb" "$root"
 if command -v file >/dev/null; then
   for exe in "$root"/usr/bin/*; do
@@ -102,9 +104,13 @@ if command -v appstreamcli >/dev/null; then
     fail "appstreamcli validate-tree: $(cat "$work/validate-tree.log")"
 fi
 
+if command -v Xvfb >/dev/null; then
+  "$source_dir/tests/package/check-start-up.sh" "$root/usr/bin/tamrel-emul" \
+    "file://$root/usr/share/doc/tamrel-emul/guide/index.html" || fail "the installed program"
+fi
+
 if [[ $problems != 0 ]]; then
   echo "package: $problems problems; the files it holds are listed in $work/files"
   exit 1
 fi
 echo "package: $(wc -l <"$work/files") files, Depends: $depends"
-rm -rf "$root"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# shellcheck disable=SC2034  # the package lists are read by name
 # Makes sure this machine has what building the program needs, for one purpose:
 #   run   build and run the program                     (./run.sh)
 #   test  and the test suite, benchmarks, package test  (./test.sh)
@@ -90,25 +91,6 @@ hint() {
   esac
 }
 
-# Runs a command as root: directly, or through sudo after asking.
-as_root() {
-  if [[ $(id -u) == 0 ]]; then
-    "$@"
-  elif ! command -v sudo >/dev/null; then
-    echo "Run as root:  $*"
-    return 1
-  elif [[ -t 0 ]]; then
-    local answer
-    read -r -p "Run with sudo: $*  [Y/n] " answer
-    [[ -z $answer || $answer == [yYдД]* ]] || { echo "Not installed."; return 1; }
-    sudo "$@"
-  else
-    echo "Not on a terminal, so not asking for sudo. Run:"
-    echo "  sudo $*"
-    return 1
-  fi
-}
-
 debian_install() {
   local purpose=$1 p missing=()
   while read -r p; do
@@ -121,9 +103,28 @@ debian_install() {
     echo "This system has dpkg but no apt-get; install them with its own tools."
     return 1
   fi
-  as_root env DEBIAN_FRONTEND=noninteractive apt-get update -qq &&
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
-      "${missing[@]}"
+  local update=(env DEBIAN_FRONTEND=noninteractive apt-get update -qq)
+  local install=(env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq
+    --no-install-recommends "${missing[@]}")
+  if [[ $(id -u) == 0 ]]; then
+    "${update[@]}" && "${install[@]}"
+  elif ! command -v sudo >/dev/null; then
+    echo "As root, run:"
+    echo "  apt-get update && apt-get install --no-install-recommends ${missing[*]}"
+    return 1
+  elif [[ -t 0 ]]; then
+    local answer
+    read -r -p "Install them with sudo apt-get? [Y/n] " answer
+    if [[ -n $answer && $answer != [yYдД]* ]]; then
+      echo "Not installed."
+      return 1
+    fi
+    sudo "${update[@]}" && sudo "${install[@]}"
+  else
+    echo "Not on a terminal, so not asking for sudo. Run:"
+    echo "  sudo apt-get update && sudo apt-get install --no-install-recommends ${missing[*]}"
+    return 1
+  fi
 }
 
 # Without dpkg only the tools can be looked for; CMake finds the libraries or says which.
@@ -157,6 +158,7 @@ case "${1:-test}" in
     if command -v dpkg-query >/dev/null; then
       debian_install "${1:-test}"
     else
+      echo "No dpkg here: looking for the tools only; CMake checks for the libraries."
       other_check "${1:-test}"
     fi
     ;;
