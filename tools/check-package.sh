@@ -41,10 +41,10 @@ dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { sub(/^\./, "", $6); print $6 }' | sort >"
 id=org.tamrel.TamrelEmul
 required=(
   /usr/bin/tamrel-emul
-  /usr/share/applications/$id.desktop
-  /usr/share/metainfo/$id.metainfo.xml
-  /usr/share/mime/packages/$id.xml
-  /usr/share/icons/hicolor/scalable/apps/$id.svg
+  "/usr/share/applications/$id.desktop"
+  "/usr/share/metainfo/$id.metainfo.xml"
+  "/usr/share/mime/packages/$id.xml"
+  "/usr/share/icons/hicolor/scalable/apps/$id.svg"
   /usr/share/doc/tamrel-emul/LICENSE
   /usr/share/doc/tamrel-emul/guide/index.html
   /usr/share/doc/tamrel-emul/guide/en.html
@@ -68,8 +68,8 @@ done
 while read -r f; do
   case $f in
     /usr/bin/tamrel-emul | /usr/bin/tamrel-batch) ;;
-    /usr/share/applications/$id.desktop | /usr/share/metainfo/$id.metainfo.xml) ;;
-    /usr/share/mime/packages/$id.xml | /usr/share/icons/hicolor/*/apps/$id.*) ;;
+    /usr/share/applications/"$id".desktop | /usr/share/metainfo/"$id".metainfo.xml) ;;
+    /usr/share/mime/packages/"$id".xml | /usr/share/icons/hicolor/*/apps/"$id".*) ;;
     /usr/share/doc/tamrel-emul/* | /usr/share/tamrel-emul/* | /usr/share/man/*) ;;
     *) fail "unexpected $f" ;;
   esac
