@@ -276,8 +276,16 @@ bool TForm2::Edit3KeyPress(const QString& text) {
 
 // ---- menu ----
 
-void TForm2::ShowFailure(const std::optional<std::string>& err) {
-  if (err) dialogs_->ShowError(FromCp1251(*err));
+void TForm2::ShowFailure(const std::optional<std::string>& err, const QString& name) {
+  if (!err) return;
+  // The core's texts are code page 1251, but a file name in them is the file system's bytes
+  // of the name: that part is not decoded, the chosen name itself takes its place.
+  const std::string path = Path(name);
+  if (!name.isEmpty() && err->ends_with(path))
+    dialogs_->ShowError(FromCp1251(std::string_view(*err).substr(0, err->size() - path.size())) +
+                        name);
+  else
+    dialogs_->ShowError(FromCp1251(*err));
 }
 
 bool TForm2::SaveMemory() {
@@ -285,7 +293,7 @@ bool TForm2::SaveMemory() {
     const auto name = dialogs_->SaveFileName(kMemFilter, QStringLiteral("mem"));
     if (!name) return false;
     if (QFileInfo::exists(*name) && !dialogs_->Ask(kOverwriteQuestion)) continue;
-    ShowFailure(SaveImage(t_.listing, Path(*name)));
+    ShowFailure(SaveImage(t_.listing, Path(*name)), *name);
     return true;
   }
 }
@@ -302,7 +310,7 @@ void TForm2::N3Click() {
 void TForm2::OpenFile(const QString& name) {
   const auto err = OpenImage(t_, Path(name));
   if (!err) RefreshPanel(t_);
-  ShowFailure(err);
+  ShowFailure(err, name);
 }
 
 void TForm2::N4Click() { SaveMemory(); }
@@ -313,7 +321,7 @@ void TForm2::N10Click() { ShiftUp(t_); }
 void TForm2::N9Click() {
   const auto name = dialogs_->SaveFileName(kTxtFilter, QStringLiteral("txt"));
   if (!name || (QFileInfo::exists(*name) && !dialogs_->Ask(kOverwriteQuestion))) return;
-  ShowFailure(PrintListing(t_.listing, t_.m.PC, Path(*name)));
+  ShowFailure(PrintListing(t_.listing, t_.m.PC, Path(*name)), *name);
 }
 
 void TForm2::N13Click() { ShowAbout(this); }

@@ -114,7 +114,8 @@ class TForm2 : public QMainWindow, public PanelView {
   bool Edit3KeyDown(const QKeyEvent& key);
   bool Edit3KeyPress(const QString& text);
   bool SaveMemory();  // the save dialog, its overwrite question and the writing
-  void ShowFailure(const std::optional<std::string>& err);
+  // `name` is the file the user chose; where the text carries it, it is shown as chosen.
+  void ShowFailure(const std::optional<std::string>& err, const QString& name = {});
 
   Trainer t_;
   ListingModel* model_ = nullptr;

@@ -16,7 +16,11 @@ std::optional<std::string> SaveImage(const Listing& l, const std::string& path, 
   for (size_t k = 0; k < kImageSize; ++k)
     bytes[k] =
         static_cast<char>(static_cast<uint8_t>(HexTextToInt(l.Code(static_cast<int64_t>(k) + 1))));
-  if (auto f = WriteFileSafely(path, bytes, write)) return FileErrorText(f->err, path);
+  if (auto f = WriteFileSafely(path, bytes, write)) {
+    // Save makes a file that is missing, so a missing name is always a path that does not exist.
+    if (f->err == ENOENT) return std::string("Invalid filename");
+    return FileErrorText(f->err, path);
+  }
   return std::nullopt;
 }
 

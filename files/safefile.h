@@ -1,6 +1,19 @@
-// Writing a whole file so that a failure never costs the user the file they had: the bytes
-// go to a temporary file beside the target, which replaces the target only once everything
-// was written. Special files (devices, pipes) are written in place.
+// Writing a whole file so that a failure never costs the user the file they had.
+//
+// The bytes go to a temporary file beside the target, with a short name of its own (so any
+// name the folder accepts works for the target), which takes the target's owner, group and
+// mode and replaces it only once every byte is written and flushed: afterwards either the old
+// file is there as it was or the new one is there complete.
+//
+// Where that cannot be done but the target itself may be written, the target is rewritten in
+// place, which keeps it whole only if nothing fails: when the folder makes no new file for the
+// user, when the target's owner or group cannot be given to another file, or when the folder
+// refuses the replacement. Devices, pipes and other special files are always written in place
+// and never make the caller wait long: a pipe without a reader fails at once, one whose reader
+// stops taking bytes fails after half a second, and none is waited for more than two seconds.
+//
+// A target the user may not write is refused with nothing changed. A disk that fills up fails
+// the write and keeps the old file, even where rewriting in place would just have fit.
 #pragma once
 
 #include <sys/types.h>

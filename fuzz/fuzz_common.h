@@ -1,5 +1,10 @@
 // Shared by the fuzz targets: a trainer in a state taken from the fuzz input, and the
 // invariants every operation must keep.
+//
+// The machine after start-up (30001 rows, random fill, full disassembly) is built once. Each
+// input starts from it again: the memory is copied back whole (30 KB), and only the listing
+// rows the previous input changed are written back, so an input costs what it does, not what
+// start-up does.
 #pragma once
 
 #include <algorithm>
@@ -8,8 +13,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
+#include <type_traits>
 
 #include "listing/opcodes.h"
+#include "machine/numtext.h"
 #include "panel/trainer.h"
 #include "support/views.h"
 
@@ -34,16 +41,27 @@ struct Input {
   }
 };
 
-// A view that lets a running program go on for a bounded number of passes, then presses RST.
-struct BoundedView : test::NullView {
-  Trainer* t = nullptr;
-  int passes = 0;
-  void ProcessEvents() override {
-    if (++passes % 2000 == 0 && t) RstKey(*t);
-  }
-};
+[[noreturn]] inline void Fail(const char* what) {
+  std::fprintf(stderr, "invariant broken: %s\n", what);
+  std::abort();
+}
 
-// The machine after start-up, built once; each run starts from a copy of it.
+// The memory's bytes in address order, for comparing whole ranges at once.
+inline const uint8_t* Bytes(const Memory& m) {
+  static_assert(std::is_trivially_copyable_v<Memory> && sizeof(Memory) == kMemSize);
+  return reinterpret_cast<const uint8_t*>(&m);
+}
+
+// Whether two memories hold the same bytes at first..last (clipped to the window).
+inline bool SameBytes(const Memory& a, const Memory& b, int64_t first, int64_t last) {
+  first = std::max<int64_t>(first, kMemFirst);
+  last = std::min<int64_t>(last, kMemLast);
+  if (first > last) return true;
+  return std::memcmp(Bytes(a) + (first - kMemFirst), Bytes(b) + (first - kMemFirst),
+                     static_cast<size_t>(last - first + 1)) == 0;
+}
+
+// The machine after start-up, built once; each run starts from it again.
 inline const Trainer& Template() {
   static test::NullView view;
   static Trainer* t = [] {
@@ -55,25 +73,35 @@ inline const Trainer& Template() {
     });
     ResetPanel(*tr);
     for (int64_t row = 1; row <= kLastRow; ++row)
-      if (tr->listing.Code(row).size() != 2) std::abort();
+      if (tr->listing.Code(row) != ByteText(tr->m.Mem.Read(AddressOfRow(row))))
+        Fail("start-up codes differ from memory");
+    tr->listing.TakeChangedRows();
     return tr;
   }();
   return *t;
 }
 
-// Copies the start-up machine, then sets registers, flags, PC and SP from the input. PC and SP
-// are biased towards the edges of memory, where most trouble lives.
+// Puts the start-up machine back into `t`, then sets registers, flags, PC and SP from the
+// input. PC and SP are biased towards the edges of memory, where most trouble lives.
 inline void Load(Trainer& t, Input& in) {
   const Trainer& base = Template();
   t.m = base.m;
-  // Only the rows the last run changed need restoring (all of them the first time).
+  // Only the rows the last run changed need restoring (all of them the first time). Address
+  // texts never change (CheckListing holds that), so only the two other columns come back.
   static bool first = true;
   const Listing::Range r = first ? Listing::Range{0, kLastRow} : t.listing.ChangedRows();
+  const int firstCol = first ? kAddrCol : kMnemCol;
   first = false;
-  for (int64_t row = r.lo; row <= r.hi; ++row)
-    for (int c = 0; c < 3; ++c) t.listing.SetCell(c, row, base.listing.Cell(c, row));
+  for (int64_t row = std::max<int64_t>(r.lo, 1); row <= r.hi; ++row)
+    for (int c = firstCol; c <= kCodeCol; ++c) t.listing.SetCell(c, row, base.listing.Cell(c, row));
   if (r.lo == 0) t.listing.WriteHeader();
   t.listing.TakeChangedRows();
+  // Within an input these carry over from one line or key to the next, as in the program;
+  // between inputs nothing may, or a finding would depend on the input before it.
+  t.Command = {};
+  t.Entry = {};
+  t.Display = {};
+  t.StopRequest = false;
   t.m.R.A = in.Byte() < 16 ? in.Int32() : in.Byte();
   t.m.R.B = in.Byte();
   t.m.R.C = in.Byte();
@@ -89,7 +117,7 @@ inline void Load(Trainer& t, Input& in) {
     switch (in.Byte() % 4) {
       case 0: return 0x8200 + in.Byte();
       case 1: return 0xF730 - in.Byte();
-      case 2: return 0xEA5F + static_cast<int8_t>(in.Byte());
+      case 2: return 0xEA5F + static_cast<int8_t>(in.Byte());  // a shift block's end at F730h
       default: return in.Int32();
     }
   };
@@ -105,20 +133,37 @@ inline Trainer& Loaded(Input& in) {
   return t;
 }
 
-[[noreturn]] inline void Fail(const char* what) {
-  std::fprintf(stderr, "invariant broken: %s\n", what);
-  std::abort();
-}
-
-// Every code text is exactly two characters (rows the run did not touch were checked in the
-// start-up machine); the header row is untouched.
+// Over the rows the run changed: every code text is exactly two characters and no address
+// text moved (rows the run did not touch were checked in the start-up machine); the header
+// row is untouched and nothing is written past the last row.
 inline void CheckListing(const Listing& l) {
+  const Listing& base = Template().listing;
   const Listing::Range r = l.ChangedRows();
-  for (int64_t row = std::max<int64_t>(r.lo, 1); row <= std::min<int64_t>(r.hi, kLastRow); ++row)
+  for (int64_t row = std::max<int64_t>(r.lo, 1); row <= std::min<int64_t>(r.hi, kLastRow); ++row) {
     if (l.Code(row).size() != 2) Fail("a code text is not two characters");
-  if (l.Cell(kAddrCol, 0) != kHeaderAddr || l.Cell(kCodeCol, 0) != kHeaderCode)
+    if (l.Cell(kAddrCol, row) != base.Cell(kAddrCol, row)) Fail("an address text changed");
+  }
+  if (l.Cell(kAddrCol, 0) != kHeaderAddr || l.Cell(kMnemCol, 0) != kHeaderMnem ||
+      l.Cell(kCodeCol, 0) != kHeaderCode)
     Fail("header changed");
   if (!l.Cell(kCodeCol, kLastRow + 1).empty()) Fail("a row past the end has text");
+}
+
+// Each flag is 0 or 1 and F is their packing (S Z 0 AC 0 P 1 CY): F is never state of its own.
+inline void CheckFlags(const Machine& m) {
+  const TFlags& f = m.Flags;
+  if ((f.CY | f.P | f.AC | f.Z | f.S) > 1) Fail("a flag is neither 0 nor 1");
+  if (m.R.F != (f.S << 7 | f.Z << 6 | f.AC << 4 | f.P << 2 | 2 | f.CY)) Fail("F is not the flags");
+}
+
+// Over the rows the run changed, each code text reads as its memory byte (a text that is not
+// hexadecimal, which line entry may store as typed, reads as 0): for runs that write both
+// copies (line entry, keypad stores, shifts, Open), never the interpreter, which may not.
+inline void CheckCodesMatchMemory(const Trainer& t) {
+  const Listing::Range r = t.listing.ChangedRows();
+  for (int64_t row = std::max<int64_t>(r.lo, 1); row <= std::min<int64_t>(r.hi, kLastRow); ++row)
+    if (HexTextToInt(t.listing.Code(row)) != t.m.Mem.Read(AddressOfRow(row)))
+      Fail("a code text differs from its memory byte");
 }
 
 }  // namespace tamrel::fuzz

@@ -7,11 +7,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::Input in{data, size};
   Trainer& t = fuzz::Loaded(in);
   const std::string_view line = in.Rest();
-  const Machine before = t.m;
+  const TRegisters regs = t.m.R;
+  const int32_t pc = t.m.PC;
   const bool stop = ExecuteLine(t, t.Command, line);
   if (stop && t.Command.Mnemonic != "RST" && t.Command.Mnemonic != "HLT") fuzz::Fail("stray stop");
-  if (t.Command.Mnemonic == "RST" && !(t.m.R == before.R && t.m.PC == before.PC))
-    fuzz::Fail("RST moved");
+  if (t.Command.Mnemonic == "RST" && !(t.m.R == regs && t.m.PC == pc)) fuzz::Fail("RST moved");
+  fuzz::CheckFlags(t.m);
   fuzz::CheckListing(t.listing);
   return 0;
 }

@@ -8,7 +8,6 @@ using namespace tamrel;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::Input in{data, size};
   Trainer& t = fuzz::Loaded(in);
-  t.Entry = {};
   std::string field;  // what the entry line holds
   while (!in.Empty()) {
     const uint8_t k = in.Byte();
@@ -27,5 +26,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (t.Entry.PendingOperands < 0 || t.Entry.PendingOperands > 2) fuzz::Fail("pending count");
   }
   fuzz::CheckListing(t.listing);
+  fuzz::CheckCodesMatchMemory(t);
   return 0;
 }

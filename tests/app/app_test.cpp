@@ -270,6 +270,12 @@ class AppTest : public QObject {
     f.N3->trigger();
     QCOMPARE(d.errors, QStringList{"File not found"});
     QCOMPARE(Cell(f, 1, 1), QString("MVI A, 05"));
+
+    // A name in a message is shown as the user chose it, Cyrillic letters and all.
+    const QString nowhere = dir_.filePath(QStringLiteral("Нет папки/программа.txt"));
+    d.names = {nowhere};
+    f.N9->trigger();
+    QCOMPARE(d.errors.last(), "Cannot create file " + nowhere);
   }
 
   void shiftMenu() {

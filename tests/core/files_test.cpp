@@ -1,3 +1,5 @@
+#include "support/files.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -6,11 +8,10 @@
 #include <fstream>
 #include <iterator>
 
-#include "support/files.h"
-#include "listing/opcodes.h"
-#include "support/started_trainer.h"
 #include "files/memfile.h"
 #include "files/printout.h"
+#include "listing/opcodes.h"
+#include "support/started_trainer.h"
 
 namespace tamrel {
 namespace {
@@ -54,12 +55,14 @@ TEST(MemoryImage, SaveThenOpenRoundTrip) {
   test::StartedTrainer b;
   b.t.m.Mem.Write(0xF730, 0x5A);
   ASSERT_FALSE(OpenImage(b.t, dir / "r.mem"));
-  for (int64_t row = 1; row <= kShownRows; ++row) ASSERT_EQ(b.t.listing.Code(row), a.t.listing.Code(row));
+  for (int64_t row = 1; row <= kShownRows; ++row)
+    ASSERT_EQ(b.t.listing.Code(row), a.t.listing.Code(row));
   EXPECT_EQ(b.t.m.Mem.Read(0xF730), 0x5A);  // not part of an image
   test::StartedTrainer c;
   c.t.listing = b.t.listing;
   FullDisassembly(c.t.listing);
-  for (int64_t row = 1; row <= kShownRows; ++row) ASSERT_EQ(b.t.listing.Mnemonic(row), c.t.listing.Mnemonic(row));
+  for (int64_t row = 1; row <= kShownRows; ++row)
+    ASSERT_EQ(b.t.listing.Mnemonic(row), c.t.listing.Mnemonic(row));
 }
 
 TEST(MemoryImage, OpenFailuresChangeNothing) {
@@ -68,6 +71,7 @@ TEST(MemoryImage, OpenFailuresChangeNothing) {
   test::WriteFile(dir / "short.mem", std::string(100, '\x76'));
   test::WriteFile(dir / "almost.mem", std::string(29999, '\x76'));
   fs::create_directory(dir / "folder.mem");
+  // clang-format off
   const struct {
     std::string path;
     const char* text;
@@ -80,6 +84,7 @@ TEST(MemoryImage, OpenFailuresChangeNothing) {
       {dir / "short.mem", "Read beyond end of file"},
       {dir / "almost.mem", "Read beyond end of file"},
   };
+  // clang-format on
   for (const auto& c : cases) {
     test::StartedTrainer b;
     const Snapshot before(b.t);
@@ -128,6 +133,7 @@ ssize_t BrokenDevice(int, const void*, size_t) {
 TEST(MemoryImage, FailedSavesKeepTheOldFile) {
   test::ScratchDir dir;
   test::StartedTrainer b;
+  // clang-format off
   const struct {
     std::string path;
     WriteFn write;
@@ -140,6 +146,7 @@ TEST(MemoryImage, FailedSavesKeepTheOldFile) {
       {dir / "folder.mem", nullptr, "File access denied"},
       {"/dev/full", nullptr, "Disk full"},
   };
+  // clang-format on
   fs::create_directory(dir / "folder.mem");
   for (const auto& c : cases) {
     test::WriteFile(dir / "old.mem", "precious");
@@ -163,7 +170,8 @@ TEST(Printout, LinesAreByteExact) {
   for (const size_t len : {15, 16, 20}) {
     b.t.listing.SetMnemonic(1, std::string(len, 'M'));
     const std::string line = PrintoutText(b.t.listing, 0x8200);
-    EXPECT_EQ(line, "8200    " + std::string(len, 'M') + std::string(len < 16 ? 16 - len : 0, ' ') + "3E\r\n");
+    EXPECT_EQ(line, "8200    " + std::string(len, 'M') + std::string(len < 16 ? 16 - len : 0, ' ') +
+                        "3E\r\n");
   }
   // Past the last row the print-out stops at F730h.
   const std::string all = PrintoutText(b.t.listing, 0xFFFF);
@@ -178,7 +186,8 @@ TEST(Printout, WritesAndFails) {
   ASSERT_FALSE(PrintListing(b.t.listing, 0x8203, dir / "p.txt"));
   EXPECT_EQ(test::ReadFile(dir / "p.txt"), PrintoutText(b.t.listing, 0x8203));
 
-  EXPECT_EQ(PrintListing(b.t.listing, 0x8203, dir / "nowhere/p.txt"), "Cannot create file " + dir / "nowhere/p.txt");
+  EXPECT_EQ(PrintListing(b.t.listing, 0x8203, dir / "nowhere/p.txt"),
+            "Cannot create file " + dir / "nowhere/p.txt");
   EXPECT_EQ(PrintListing(b.t.listing, 0x8203, dir / "p.txt", FullDevice), "Stream write error");
   EXPECT_EQ(test::ReadFile(dir / "p.txt"), PrintoutText(b.t.listing, 0x8203));
   EXPECT_EQ(dir.Entries(), 2u);

@@ -24,6 +24,7 @@ TEST(Flags, PowerUpAndPacking) {
 }
 
 TEST(Flags, FlagsFromA) {
+  // clang-format off
   const struct {
     int32_t aBefore;
     uint8_t cyBefore;
@@ -34,6 +35,7 @@ TEST(Flags, FlagsFromA) {
       {0x80, 0, 0x80, 0, 0, 1, 0}, {0x80, 1, 0x80, 1, 0, 1, 0}, {600, 0, 344, 1, 0, 1, 1},
       {-256, 0, 0, 1, 1, 0, 1},  {5, 0, 5, 0, 0, 0, 1},
   };
+  // clang-format on
   for (const auto& c : cases) {
     Machine m;
     m.Flags.CY = c.cyBefore;
@@ -49,9 +51,10 @@ TEST(Flags, FlagsFromA) {
 
 TEST(Flags, LowDigitAndAuxCarry) {
   EXPECT_EQ(LowDigit(0x3C), 0xC);
-  EXPECT_EQ(LowDigit(0x1FF), 1);   // text 01FF
+  EXPECT_EQ(LowDigit(0x1FF), 1);    // text 01FF
   EXPECT_EQ(LowDigit(0x10000), 0);  // text 0
   EXPECT_EQ(LowDigit(-1), 0);       // text 0-1
+  // clang-format off
   const struct {
     bool add;
     uint8_t x;
@@ -59,10 +62,13 @@ TEST(Flags, LowDigitAndAuxCarry) {
     uint8_t ac;
   } cases[] = {{true, 0x0F, 0x01, 1},  {true, 0x08, 0x07, 0}, {false, 0x10, 0x01, 1},
                {false, 0x1F, 0x01, 0}, {false, 0x13, 0x23, 0}};
+  // clang-format on
   for (const auto& c : cases) {
     Machine m;
-    if (c.add) AuxCarryAdd(m, c.x, c.byteValue);
-    else AuxCarrySub(m, c.x, c.byteValue);
+    if (c.add)
+      AuxCarryAdd(m, c.x, c.byteValue);
+    else
+      AuxCarrySub(m, c.x, c.byteValue);
     EXPECT_EQ(m.Flags.AC, c.ac) << int(c.x) << " " << c.byteValue;
   }
 }

@@ -6,8 +6,8 @@
 #include <set>
 
 #include "machine/numtext.h"
-#include "support/started_trainer.h"
 #include "support/program.h"
+#include "support/started_trainer.h"
 
 namespace tamrel {
 namespace {
@@ -17,6 +17,7 @@ using test::SetFlag;
 using test::StartedTrainer;
 
 TEST(SplitLine, CharacterForCharacter) {
+  // clang-format off
   const struct {
     const char* line;
     const char *mnem, *op1, *op2;
@@ -27,6 +28,7 @@ TEST(SplitLine, CharacterForCharacter) {
       {"MOV,X A", "MOV,X", "A", ""},     {"A\tB C", "A\tB", "C", ""},
       {"", "", "", ""},                  {"X Y Z W", "X", "Y", "ZW"},
   };
+  // clang-format on
   for (const auto& c : cases) {
     TCommand t;
     t.Line = c.line;
@@ -63,9 +65,12 @@ void RunCases(const std::vector<Case>& cases) {
   }
 }
 
-auto A(int32_t v) { return [v](Trainer& t) { t.m.R.A = v; }; }
+auto A(int32_t v) {
+  return [v](Trainer& t) { t.m.R.A = v; };
+}
 
 TEST(Interpreter, DataTransfer) {
+  // clang-format off
   RunCases({
       {"MOV B, A", A(0x3C), [](auto& t) { EXPECT_EQ(t.m.R.B, 0x3C); EXPECT_EQ(t.m.R.F, 2); }, 1},
       {"MOV A,B", [](Trainer& t) { t.m.R.B = 9; }, [](auto& t) { EXPECT_EQ(t.m.R.A, 0); }, 1},
@@ -153,6 +158,7 @@ TEST(Interpreter, DataTransfer) {
       {"IN 01", nullptr, [](auto& t) { EXPECT_EQ(t.m.R, TRegisters{}); }, 2},
       {"OUT 01", nullptr, [](auto& t) { EXPECT_EQ(t.m.R, TRegisters{}); }, 2},
   });
+  // clang-format on
 }
 
 // Registers, then expected A and flags (CY P AC Z S) after one arithmetic line.
@@ -175,8 +181,9 @@ void RunAlu(const std::vector<Alu>& cases) {
     b.Exec(c.line);
     SCOPED_TRACE(std::string(c.line) + " A=" + IntToHexText(c.a) + " B=" + IntToHexText(c.b));
     EXPECT_EQ(b.t.m.R.A, c.aAfter);
-    EXPECT_EQ(b.t.m.Flags, c.after) << "CY" << +b.t.m.Flags.CY << " P" << +b.t.m.Flags.P << " AC"
-                                    << +b.t.m.Flags.AC << " Z" << +b.t.m.Flags.Z << " S" << +b.t.m.Flags.S;
+    EXPECT_EQ(b.t.m.Flags, c.after)
+        << "CY" << +b.t.m.Flags.CY << " P" << +b.t.m.Flags.P << " AC" << +b.t.m.Flags.AC << " Z"
+        << +b.t.m.Flags.Z << " S" << +b.t.m.Flags.S;
     EXPECT_EQ(b.t.m.PC, 0x8200 + c.advance);
   }
 }
@@ -187,6 +194,7 @@ constexpr TFlags kCY{1, 0, 0, 0, 0};
 constexpr TFlags kZ{0, 0, 0, 1, 0};
 
 TEST(Interpreter, AddSubtract) {
+  // clang-format off
   RunAlu({
       {"ADD B", 0xF0, 0x20, kNone, 0x10, {1, 0, 0, 0, 0}},
       {"ADD B", 0x10, 0x01, kCY, 0x11, {1, 1, 0, 0, 0}},  // CY never cleared by ADD
@@ -206,9 +214,11 @@ TEST(Interpreter, AddSubtract) {
       {"ADI 1FF", 0x01, 0, kNone, 0x100, {1, 1, 0, 0, 1}, 2},  // 200h - 256 once: stays above a byte
       {"ADD X", 0x01, 0x02, kNone, 0x01, kNone},
   });
+  // clang-format on
 }
 
 TEST(Interpreter, IncrementDecrement) {
+  // clang-format off
   RunAlu({
       {"INR B", 0, 0xFF, kNone, 0, {0, 0, 1, 1, 0}},
       {"INR B", 0, 0x01, kZ, 0, kZ},  // a nonzero result leaves Z
@@ -220,6 +230,7 @@ TEST(Interpreter, IncrementDecrement) {
       {"DCR A", 0x01, 0, kCY, 0x00, {1, 1, 0, 1, 0}},
       {"INR Q", 5, 0, kNone, 5, kNone},
   });
+  // clang-format on
   StartedTrainer b;
   b.t.m.R.C = 1;
   b.Exec("DCR C");
@@ -235,6 +246,7 @@ TEST(Interpreter, IncrementDecrement) {
 }
 
 TEST(Interpreter, LogicCompareRotate) {
+  // clang-format off
   RunAlu({
       {"ANA B", 0xF0, 0x3C, {1, 0, 1, 0, 0}, 0x30, {0, 1, 1, 0, 0}},  // AC unchanged
       {"XRA A", 0x5A, 0, {1, 0, 1, 0, 0}, 0x00, {0, 1, 0, 1, 0}},
@@ -265,9 +277,11 @@ TEST(Interpreter, LogicCompareRotate) {
       {"DAA", 0x64, 0, kNone, 0x100, kNone},
       {"DAA", 0xFF, 0, kNone, 0x255, kNone},
   });
+  // clang-format on
 }
 
 TEST(Interpreter, SixteenBit) {
+  // clang-format off
   RunCases({
       {"DAD H", [](Trainer& t) { t.m.R.H = 0x80; t.m.R.L = 0; },
        [](auto& t) { EXPECT_EQ(t.m.R.H, 0); EXPECT_EQ(t.m.R.L, 0); EXPECT_EQ(t.m.Flags.CY, 1); }, 1},
@@ -280,9 +294,11 @@ TEST(Interpreter, SixteenBit) {
       {"INX B", [](Trainer& t) { t.m.R.C = 0xFF; }, [](auto& t) { EXPECT_EQ(t.m.R.B, 1); EXPECT_EQ(t.m.R.C, 0); }, 1},
       {"DCX H", [](Trainer& t) { t.m.R.H = 1; }, [](auto& t) { EXPECT_EQ(t.m.R.H, 0); EXPECT_EQ(t.m.R.L, 0xFF); }, 1},
   });
+  // clang-format on
 }
 
 TEST(Interpreter, ControlTransfer) {
+  // clang-format off
   RunCases({
       {"JMP 8210", nullptr, [](auto& t) { EXPECT_EQ(t.m.PC, 0x8210); }, kNoCheck},
       {"JMP", nullptr, [](auto& t) { EXPECT_EQ(t.m.PC, 0); }, kNoCheck},
@@ -324,6 +340,7 @@ TEST(Interpreter, ControlTransfer) {
       {"HLT", nullptr, nullptr, 1, true},
       {"NOP", nullptr, nullptr, 1},
   });
+  // clang-format on
 }
 
 TEST(Interpreter, MonitorRoutines) {
@@ -340,15 +357,18 @@ TEST(Interpreter, MonitorRoutines) {
     EXPECT_EQ(b.t.m.SP, 0xF72F);
     EXPECT_EQ(b.view.data, std::string(addr) == "0294" ? "3C" : "--");
   }
+  // clang-format off
   RunCases({
       {"CZ 0257", [](Trainer& t) { SetFlag(t.m, "Z", 1); }, [](auto& t) { EXPECT_EQ(t.m.SP, 0xF72F); }, 3},
       {"CALL 294", nullptr, [](auto& t) { EXPECT_EQ(t.m.PC, 0x294); EXPECT_EQ(t.m.SP, 0xF72D); }, kNoCheck},
       {"CALL 023d", nullptr, [](auto& t) { EXPECT_EQ(t.m.PC, 0); }, kNoCheck},
   });
+  // clang-format on
 }
 
 TEST(Interpreter, LinesThatAreNotInstructions) {
-  for (const char* line : {"", " NOP", "nop", "EI", "DI", "1234", "NOPE", "MOVE A, B", "\xCC\xCE\xC2"}) {
+  for (const char* line :
+       {"", " NOP", "nop", "EI", "DI", "1234", "NOPE", "MOVE A, B", "\xCC\xCE\xC2"}) {
     StartedTrainer b;
     b.t.m.R.A = 0x12;
     const Machine before = b.t.m;

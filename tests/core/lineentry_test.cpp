@@ -55,6 +55,7 @@ TEST(LineEntry, AddressHighByteFirst) {
 }
 
 TEST(LineEntry, PrefixMatchesOnTheWay) {
+  // clang-format off
   const struct {
     const char* typed;
     std::vector<uint8_t> storedAt8200;  // after each character
@@ -64,6 +65,7 @@ TEST(LineEntry, PrefixMatchesOnTheWay) {
       {"     -", {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x08}},
       {"mvi a", {0xFF, 0xFF, 0xFF, 0xFF, 0xFF}},
   };
+  // clang-format on
   for (const auto& c : cases) {
     Typist b;
     b.t.m.Mem.Write(0x8200, 0xFF);

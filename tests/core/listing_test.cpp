@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "support/started_trainer.h"
 #include "listing/opcodes.h"
+#include "support/started_trainer.h"
 
 namespace tamrel {
 namespace {
@@ -10,21 +10,21 @@ using test::StartedTrainer;
 
 // Instruction lengths of the 8080, written out independently of the table's own rule.
 constexpr const char* kLengths =
-    "1311112111111121"  // 0x
-    "1311112111111121"  // 1x
-    "1331112111311121"  // 2x
-    "1331112111311121"  // 3x
-    "1111111111111111"  // 4x
-    "1111111111111111"  // 5x
-    "1111111111111111"  // 6x
-    "1111111111111111"  // 7x
-    "1111111111111111"  // 8x
-    "1111111111111111"  // 9x
-    "1111111111111111"  // Ax
-    "1111111111111111"  // Bx
-    "1133312111313321"  // Cx
-    "1132312111323121"  // Dx
-    "1131312111313121"  // Ex
+    "1311112111111121"   // 0x
+    "1311112111111121"   // 1x
+    "1331112111311121"   // 2x
+    "1331112111311121"   // 3x
+    "1111111111111111"   // 4x
+    "1111111111111111"   // 5x
+    "1111111111111111"   // 6x
+    "1111111111111111"   // 7x
+    "1111111111111111"   // 8x
+    "1111111111111111"   // 9x
+    "1111111111111111"   // Ax
+    "1111111111111111"   // Bx
+    "1133312111313321"   // Cx
+    "1132312111323121"   // Dx
+    "1131312111313121"   // Ex
     "1131312111313121";  // Fx
 
 TEST(OpcodeTable, LengthsAndTexts) {
@@ -36,6 +36,7 @@ TEST(OpcodeTable, LengthsAndTexts) {
   EXPECT_EQ(count[1], 212);
   EXPECT_EQ(count[2], 18);
   EXPECT_EQ(count[3], 26);
+  // clang-format off
   const struct {
     int op;
     const char* text;
@@ -44,6 +45,7 @@ TEST(OpcodeTable, LengthsAndTexts) {
                {0x80, "ADD B"},    {0x86, "ADD M"},    {0x97, "SUB A"},    {0xAF, "XRA A"},
                {0xBE, "CMP M"},    {0xCB, "     -"},   {0xCF, "RST 1"},    {0xF1, "POP PSW"},
                {0xF5, "PUSH PSW"}, {0xFB, "EI"},       {0xFD, "     -"},   {0xFE, "CPI"}};
+  // clang-format on
   for (const auto& c : texts) EXPECT_EQ(ComTab()[c.op].TableText, c.text);
   EXPECT_EQ(FindOpcode("     -"), 0x08);
   EXPECT_EQ(FindOpcode("CP"), 0xF4);
@@ -63,6 +65,7 @@ struct ListingTrainer : StartedTrainer {
 };
 
 TEST(Disassembly, DecodedTexts) {
+  // clang-format off
   const struct {
     std::vector<const char*> codes;
     const char* text;
@@ -73,6 +76,7 @@ TEST(Disassembly, DecodedTexts) {
       {{"01", "34", "12"}, "LXI B, 1234"}, {{"CB"}, "     -"}, {{"3E", "3e"}, "MVI A, 3e"},
       {{"3e"}, "NOP"}, {{"33"}, "INX SP"},
   };
+  // clang-format on
   for (const auto& c : cases) {
     ListingTrainer b;
     int64_t row = 1;

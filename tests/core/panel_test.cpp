@@ -38,6 +38,7 @@ void Press(Trainer& t, std::string_view keys) {
 }
 
 TEST(Keypad, Sequences) {
+  // clang-format off
   const struct {
     const char* keys;
     int32_t pc;
@@ -53,6 +54,7 @@ TEST(Keypad, Sequences) {
       {"aFFFFm12", 0xFFFF, "FFFF", "12"},  {"a8210r", 0x8200, "8200", "3E"},
       {"12", 0x8200, "8200", "00"},  // before ADDR or MEM the digits do nothing
   };
+  // clang-format on
   for (const auto& c : cases) {
     StartedTrainer b;
     b.t.listing.SetCode(1, "3E");
@@ -179,7 +181,8 @@ TEST(StepAndRun, EveryNopPausesOnceAndLetsEventsThrough) {
   view.onEvents = [&] { pausesAtEvents.push_back(pauses); };
   RunKey(t);
   EXPECT_EQ(pauses, 3);
-  EXPECT_EQ(pausesAtEvents, (std::vector<int>{0, 1, 2, 3}));  // before the first line, then after each NOP
+  EXPECT_EQ(pausesAtEvents,
+            (std::vector<int>{0, 1, 2, 3}));  // before the first line, then after each NOP
   EXPECT_EQ(t.m.R.B, 1);
   EXPECT_EQ(t.m.PC, 0x8205);
 }

@@ -1,9 +1,10 @@
 // Whole programs through the same fetch-and-execute path as STEP and RUN.
+#include "support/program.h"
+
 #include <gtest/gtest.h>
 
-#include "support/started_trainer.h"
 #include "listing/opcodes.h"
-#include "support/program.h"
+#include "support/started_trainer.h"
 
 namespace tamrel {
 namespace {

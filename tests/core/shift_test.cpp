@@ -1,9 +1,10 @@
+#include "listing/shift.h"
+
 #include <gtest/gtest.h>
 
-#include "machine/numtext.h"
 #include "listing/opcodes.h"
+#include "machine/numtext.h"
 #include "support/started_trainer.h"
-#include "listing/shift.h"
 
 namespace tamrel {
 namespace {
