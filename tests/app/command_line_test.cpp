@@ -37,7 +37,9 @@ struct OpenDialogs : Dialogs {
 struct Window {
   OpenDialogs dialogs;
   TForm2 form{&dialogs, test::NoSleep};
-  Window() { form.FormCreate([] { return 0.5; }); }  // every byte 80h
+  Window() {
+    form.FormCreate([] { return 0.5; });
+  }  // every byte 80h
 };
 
 // Everything Open may change: memory, both listing columns, the three displays.
@@ -78,26 +80,33 @@ class CommandLineTest : public QObject {
     QTest::addColumn<QString>("err");
     const QString usage = QStringLiteral("^Usage: tamrel-emul \\[options\\] \\[file\\]\\n");
     const QString version = QStringLiteral("^Tamrel Emul \\d+\\.\\d+\\.\\d+\\n$");
-    QTest::newRow("nothing") << Args({}) << false << 0 << "" << true << "" << "";
+    QTest::newRow("nothing") << Args({}) << false << 0 << "" << true << ""
+                             << "";
     QTest::newRow("a file") << Args({"prog.mem"}) << false << 0 << "prog.mem" << true << ""
                             << "";
     QTest::newRow("no page") << Args({"--no-web-page"}) << false << 0 << "" << false << ""
                              << "";
-    QTest::newRow("file, then no page") << Args({"a b.mem", "--no-web-page"}) << false << 0
-                                        << "a b.mem" << false << "" << "";
-    QTest::newRow("toolkit options") << Args({"-platform", "offscreen", "-style=fusion",
-                                              "-reverse", "x.mem"})
-                                     << false << 0 << "x.mem" << true << "" << "";
-    QTest::newRow("a name like an option") << Args({"--", "-x.mem"}) << false << 0 << "-x.mem"
-                                           << true << "" << "";
-    QTest::newRow("a Cyrillic name") << Args({"пример.mem"}) << false << 0 << "пример.mem"
-                                     << true << "" << "";
+    QTest::newRow("file, then no page")
+        << Args({"a b.mem", "--no-web-page"}) << false << 0 << "a b.mem" << false << ""
+        << "";
+    QTest::newRow("toolkit options")
+        << Args({"-platform", "offscreen", "-style=fusion", "-reverse", "x.mem"}) << false << 0
+        << "x.mem" << true << ""
+        << "";
+    QTest::newRow("a name like an option")
+        << Args({"--", "-x.mem"}) << false << 0 << "-x.mem" << true << ""
+        << "";
+    QTest::newRow("a Cyrillic name")
+        << Args({"пример.mem"}) << false << 0 << "пример.mem" << true << ""
+        << "";
     QTest::newRow("help") << Args({"--help"}) << true << 0 << "" << true << usage << "";
     QTest::newRow("help lists the options")
         << Args({"-h"}) << true << 0 << "" << true
-        << "-h, --help.*-v, --version.*--no-web-page[^\\n]*guide.*\\n  file +A memory image" << "";
+        << "-h, --help.*-v, --version.*--no-web-page[^\\n]*guide.*\\n  file +A memory image"
+        << "";
     QTest::newRow("help hides the toolkit's options")
-        << Args({"--help"}) << true << 0 << "" << true << "^((?!platform|stylesheet).)*$" << "";
+        << Args({"--help"}) << true << 0 << "" << true << "^((?!platform|stylesheet).)*$"
+        << "";
     QTest::newRow("help wins over a mistake")
         << Args({"--bogus", "--help"}) << true << 0 << "" << true << usage << "";
     QTest::newRow("version") << Args({"--version"}) << true << 0 << "" << true << version << "";
@@ -108,7 +117,8 @@ class CommandLineTest : public QObject {
         << "^tamrel-emul: Unknown option 'bogus'.\\nTry 'tamrel-emul --help' for more "
            "information.\\n$";
     QTest::newRow("two files") << Args({"a.mem", "b.mem"}) << true << kUsageError << "" << true
-                               << "" << "^tamrel-emul: only one file can be opened, not 2\\n";
+                               << ""
+                               << "^tamrel-emul: only one file can be opened, not 2\\n";
     QTest::newRow("a value for a switch")
         << Args({"--no-web-page=1"}) << true << kUsageError << "" << true << ""
         << "no-web-page";
@@ -221,9 +231,10 @@ class CommandLineTest : public QObject {
             target.startsWith(QStringLiteral("mailto:")))
           continue;
         ++local;
-        QVERIFY2(target == "index.html" || target == "en.html" ||
-                     (target.startsWith("img/") && target.endsWith(".png") && !target.contains("..")),
-                 qPrintable(page + ": " + target));
+        QVERIFY2(
+            target == "index.html" || target == "en.html" ||
+                (target.startsWith("img/") && target.endsWith(".png") && !target.contains("..")),
+            qPrintable(page + ": " + target));
         QVERIFY2(QFileInfo::exists(guide.filePath(target)), qPrintable(page + ": " + target));
       }
       QVERIFY(local > 0);

@@ -77,6 +77,13 @@ Described Description(const std::string& mem) {
   return d;
 }
 
+// How a run ended, by the last line it was about to run: "HLT", "RST" (RST n), or that line.
+std::string StopKind(const std::string& lastLine) {
+  if (lastLine == "HLT") return "HLT";
+  if (lastLine.rfind("RST ", 0) == 0) return "RST";
+  return lastLine;
+}
+
 class Examples : public testing::TestWithParam<Example> {};
 
 TEST_P(Examples, RunsToItsEndWithTheDescribedState) {
@@ -105,10 +112,10 @@ TEST_P(Examples, RunsToItsEndWithTheDescribedState) {
 
   const TRegisters& r = b.t.m.R;
   const std::map<std::string, std::string> got = {
-      {"A", IntToHexText(r.A)},      {"B", IntToHexText(r.B)},       {"C", IntToHexText(r.C)},
-      {"D", IntToHexText(r.D)},      {"E", IntToHexText(r.E)},       {"H", IntToHexText(r.H)},
-      {"L", IntToHexText(r.L)},      {"PC", IntToHexText(b.t.m.PC)}, {"SP", IntToHexText(b.t.m.SP)},
-      {"stop", lastLine == "HLT" ? "HLT" : lastLine.rfind("RST ", 0) == 0 ? "RST" : lastLine}};
+      {"A", IntToHexText(r.A)},    {"B", IntToHexText(r.B)},       {"C", IntToHexText(r.C)},
+      {"D", IntToHexText(r.D)},    {"E", IntToHexText(r.E)},       {"H", IntToHexText(r.H)},
+      {"L", IntToHexText(r.L)},    {"PC", IntToHexText(b.t.m.PC)}, {"SP", IntToHexText(b.t.m.SP)},
+      {"stop", StopKind(lastLine)}};
   EXPECT_EQ(got, ex.want);
 
   const Described d = Description(ex.file);

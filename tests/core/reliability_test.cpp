@@ -9,16 +9,15 @@
 #include <fstream>
 #include <iterator>
 
-#include "support/files.h"
-#include "support/started_trainer.h"
 #include "files/memfile.h"
 #include "files/printout.h"
+#include "support/files.h"
+#include "support/started_trainer.h"
 
 namespace tamrel {
 namespace {
 
 namespace fs = std::filesystem;
-
 
 // A tiny tmpfs of its own; only on Linux, where this process may mount (root in CI).
 struct TinyFs {
@@ -32,7 +31,9 @@ struct TinyFs {
 #endif
   }
 #ifdef __linux__
-  void MakeReadOnly() { ASSERT_EQ(::mount(nullptr, dir.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0); }
+  void MakeReadOnly() {
+    ASSERT_EQ(::mount(nullptr, dir.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr), 0);
+  }
 #else
   void MakeReadOnly() { FAIL() << "no tmpfs here"; }
 #endif
@@ -42,7 +43,9 @@ struct TinyFs {
 #endif
     fs::remove_all(dir);
   }
-  size_t Entries() const { return static_cast<size_t>(std::distance(fs::directory_iterator(dir), {})); }
+  size_t Entries() const {
+    return static_cast<size_t>(std::distance(fs::directory_iterator(dir), {}));
+  }
 };
 
 TEST(Reliability, FullAndReadOnlyFileSystems) {
