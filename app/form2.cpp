@@ -13,6 +13,7 @@
 
 #include "app/about.h"
 #include "app/cp1251.h"
+#include "app/guide.h"
 #include "app/placement.h"
 #include "app/windowfit.h"
 #include "files/ihex.h"
@@ -236,6 +237,8 @@ void TForm2::BuildMenu() {
   N8 = item(N7, "Сместить вниз", &TForm2::N8Click);
   N10 = item(N7, "Сместить вверх", &TForm2::N10Click);
   N12 = menuBar()->addMenu(QStringLiteral("Помощь"));
+  N16 = item(N12, "&Руководство", &TForm2::N16Click);
+  N16->setShortcut(QKeySequence::HelpContents);
   N13 = item(N12, "О программе", &TForm2::N13Click);
 }
 
@@ -356,11 +359,13 @@ void TForm2::N2Click() {
 }
 
 void TForm2::N3Click() {
-  const auto name = dialogs_->OpenFileName(kMemFilter);
-  if (!name) return;
-  const auto err = OpenImage(t_, Path(*name));
+  if (const auto name = dialogs_->OpenFileName(kMemFilter)) OpenFile(*name);
+}
+
+void TForm2::OpenFile(const QString& name) {
+  const auto err = OpenImage(t_, Path(name));
   if (!err) RefreshPanel(t_);
-  ShowFailure(err, *name);
+  ShowFailure(err, name);
 }
 
 void TForm2::N4Click() { SaveMemory(); }
@@ -395,6 +400,14 @@ void TForm2::N15Click() {
     ShowFailure(ExportHex(t_.listing, Path(*name)), *name);
     return;
   }
+}
+
+void TForm2::N16Click() {
+  const QUrl page = GuidePage();
+  if (page.isEmpty())
+    dialogs_->ShowError(kGuideMissing);
+  else if (!OpenUrl(page))
+    dialogs_->ShowError(kGuideNotOpened.arg(page.toLocalFile()));
 }
 
 }  // namespace tamrel

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QCheckBox>
+#include <QDesktopServices>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -12,6 +13,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTableWidget>
+#include <QUrl>
 #include <array>
 #include <functional>
 #include <memory>
@@ -72,6 +74,8 @@ class TForm2 : public QMainWindow, public PanelView {
   // Menu
   void N2Click();  // New
   void N3Click();  // Open
+  // Open without the dialog: the named file goes through the same checks and messages.
+  void OpenFile(const QString& name);
   void N4Click();  // Save
   void N6Click() { close(); }
   void N8Click();   // shift down
@@ -90,6 +94,7 @@ class TForm2 : public QMainWindow, public PanelView {
   void ListingBreakpointClick();
   bool TakeShown(ShownViews& s) const override;
   void PutShown(const ShownViews& s) override;
+  void N16Click();  // the guide, in the desktop's web browser
 
   void CheckBox1Click();
   void StringGrid1SelectCell(int col, int row);
@@ -106,7 +111,9 @@ class TForm2 : public QMainWindow, public PanelView {
   QAction *N2, *N3, *N4, *N9, *N6, *N8, *N10, *N13;
   QMenu *DebugMenu, *ListingMenu;
   QAction *BreakpointAction, *ClearBreakpointsAction, *StepBackAction, *ListingBreakpointAction;
-  QAction *N14, *N15;  // Intel HEX import and export
+  QAction *N14, *N15, *N16;  // Intel HEX import and export, the guide
+  // How the guide is opened (the desktop's handler by default); false when it was not.
+  std::function<bool(const QUrl&)> OpenUrl = QDesktopServices::openUrl;
 
  protected:
   void closeEvent(QCloseEvent* e) override;

@@ -7,7 +7,7 @@ namespace tamrel {
 
 TForm4::TForm4(QWidget* mainWindow, Opener open) : QObject(mainWindow), main_(mainWindow) {
   if (!open) open = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
-  open(kMakerPage);  // with no browser the start goes on silently
+  if (const QUrl page = GuidePage(); !page.isEmpty()) open(page);  // no browser: goes on silently
   Timer1 = new QTimer(this);
   Timer1->setInterval(3000);
   Timer1->setTimerType(Qt::PreciseTimer);  // a coarse timer may fire up to 5 % early

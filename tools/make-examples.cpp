@@ -6,12 +6,11 @@
 // until it stops by itself; the registers it ends with go into examples/expected.txt and into
 // the example's description.
 //
-// clang-format off
-// Build and run from the project root, after `cmake --build build --target tamrel_core -j2`:
+// It is built with the tests (target tamrel_make_examples), and the test examples_generator
+// runs it into a scratch folder and compares what it makes with examples/. To write the
+// examples anew, from the project root:
 //
-//   g++ -std=c++20 -O2 -Wall -Wextra -Werror -I. -o build/make-examples tools/make-examples.cpp build/libtamrel_core.a
-//   build/make-examples examples
-// clang-format on
+//   build/tests/tamrel_make_examples examples
 //
 // It exits non-zero if a program is not decoded as typed, does not stop within ten million
 // lines, or does not end as its description says.
@@ -26,10 +25,14 @@
 #include "listing/opcodes.h"
 #include "machine/numtext.h"
 #include "panel/trainer.h"
+#include "support/program.h"
+#include "support/views.h"
 
 namespace {
 
 using namespace tamrel;
+using test::NullView;
+using test::TypeProgram;
 
 struct Block {
   int32_t addr;
@@ -58,19 +61,24 @@ class ExampleView : public PanelView {
  public:
   Trainer* trainer = nullptr;
   long passes = 0;
+  bool running = false;  // set around RUN
   bool stoppedByHand = false;
   std::string lastLine;  // the line about to run at the last pass
-  std::vector<std::string> shown;
+  // What the data display showed during the run. What a line shows is kept when the next line
+  // is about to run, so the refresh after the run is left out.
+  std::vector<std::string> shown, pending;
 
   void ShowAddress(std::string_view) override {}
   void ShowData(std::string_view t) override {
-    if (trainer && trainer->RunDepth > 0 && !t.empty()) shown.emplace_back(t);
+    if (running && !t.empty()) pending.emplace_back(t);
   }
   void ShowEntry(std::string_view) override {}
   void ShowRegisters(const TRegisters&) override {}
   void ShowFlags(const TFlags&) override {}
   void ShowStackPointer(std::string_view) override {}
   void ProcessEvents() override {
+    shown.insert(shown.end(), pending.begin(), pending.end());
+    pending.clear();
     if (++passes > 10'000'000 && !stoppedByHand) {
       stoppedByHand = true;
       RstKey(*trainer);
@@ -189,7 +197,9 @@ bool Build(const Example& ex, const std::string& dir, std::ofstream& expected) {
   }
 
   RstKey(t);
+  view.running = true;
   RunKey(t);
+  view.running = false;
   if (view.stoppedByHand) return Fail(ex.name + ": does not stop");
   const std::string stop = view.lastLine == "HLT"               ? "HLT"
                            : view.lastLine.rfind("RST", 0) == 0 ? "RST"

@@ -20,7 +20,6 @@ using namespace tamrel;
 
 namespace {
 
-
 // Answers the file menu's questions from a script.
 struct ScriptedDialogs : Dialogs {
   std::deque<std::optional<QString>> names;
@@ -114,7 +113,8 @@ class AppTest : public QObject {
     QCOMPARE(Reg(f, 8), QString("02"));
     QVERIFY(!f.CheckBox1->isChecked() && !f.CheckBox4->isChecked());
     QCOMPARE(f.StringGrid1->model()->rowCount(), 30000);
-    QCOMPARE(f.StringGrid1->model()->headerData(1, Qt::Horizontal).toString(), QString("Мнемоника"));
+    QCOMPARE(f.StringGrid1->model()->headerData(1, Qt::Horizontal).toString(),
+             QString("Мнемоника"));
     QCOMPARE(Cell(f, 30000, 0), QString("F72F"));
     QCOMPARE(f.Button[15]->text(), QString("RUN"));
     QCOMPARE(f.Edit2->accessibleName(), QString("Данные"));
@@ -144,22 +144,29 @@ class AppTest : public QObject {
 
   void listingAnnouncesEveryChange() {
     TForm2& f = Form();
-    QVERIFY(Announces(f, [&] { TypeLine(f, "MVI A", 0); }, 1));
-    QVERIFY(Announces(f, [&] {
-      for (int b : {20, 11, 23, 22, 21, 2, 24, 8}) f.Button[b]->click();  // ADDR 8210 MEM 3E
-    }, 0x11));
+    QVERIFY(Announces(
+        f, [&] { TypeLine(f, "MVI A", 0); }, 1));
+    QVERIFY(Announces(
+        f,
+        [&] {
+          for (int b : {20, 11, 23, 22, 21, 2, 24, 8}) f.Button[b]->click();  // ADDR 8210 MEM 3E
+        },
+        0x11));
     // A byte changed behind the listing's back: only STEP's bounded pass decodes it.
     f.trainer().listing.SetCode(0x21, "3E");
-    QVERIFY(Announces(f, [&] { f.Button[10]->click(); }, 0x21));
+    QVERIFY(Announces(
+        f, [&] { f.Button[10]->click(); }, 0x21));
     QCOMPARE(Cell(f, 0x21, 1), QString("MVI A, 80"));
     const int pcRow = static_cast<int>(RowOfAddress(f.trainer().m.PC));
-    QVERIFY(Announces(f, [&] { f.N8Click(); }, pcRow));  // 00h goes in at the PC
+    QVERIFY(Announces(
+        f, [&] { f.N8Click(); }, pcRow));  // 00h goes in at the PC
     QCOMPARE(Cell(f, pcRow, 2), QString("00"));
     QFile image(File("zero.mem"));
     QVERIFY(image.open(QIODevice::WriteOnly) && image.write(QByteArray(30000, '\0')) == 30000);
     image.close();
     dialogs_->names = {File("zero.mem")};
-    QVERIFY(Announces(f, [&] { f.N3Click(); }, 30000));
+    QVERIFY(Announces(
+        f, [&] { f.N3Click(); }, 30000));
     QCOMPARE(Cell(f, 30000, 2), QString("00"));
   }
 
@@ -200,7 +207,7 @@ class AppTest : public QObject {
     QTest::mouseClick(f.CheckBox1, Qt::LeftButton);
     QCOMPARE(f.trainer().m.R.F, uint8_t{3});
     QCOMPARE(Reg(f, 8), QString("02"));  // the F row waits for STEP or RUN
-    f.Button[10]->click();  // STEP on ADD B
+    f.Button[10]->click();               // STEP on ADD B
     QCOMPARE(Reg(f, 8), QString("47"));
     QCOMPARE(f.Label1->text(), QString("F72F"));
     QCOMPARE(f.Edit1->text(), QString("8201"));
@@ -264,7 +271,8 @@ class AppTest : public QObject {
     f.N9->trigger();
     QFile printed(File("list.txt"));
     QVERIFY(printed.open(QIODevice::ReadOnly));
-    QCOMPARE(printed.readAll(), QByteArray("8200    MVI A, 05       3E\r\n8201                    05\r\n"));
+    QCOMPARE(printed.readAll(),
+             QByteArray("8200    MVI A, 05       3E\r\n8201                    05\r\n"));
 
     d.names = {File("missing.mem")};
     f.N3->trigger();
@@ -310,7 +318,7 @@ class AppTest : public QObject {
       opened << u;
       return false;  // no browser: start-up goes on
     });
-    QCOMPARE(opened, QList<QUrl>{kMakerPage});
+    QCOMPARE(opened, QList<QUrl>{GuidePage()});  // the guide, from the source tree here
     QCOMPARE(web.Timer1->interval(), 3000);
     QVERIFY(web.Timer1->isActive());
     web.Timer1Timer();
@@ -324,14 +332,16 @@ class AppTest : public QObject {
     QVERIFY(f.open(QIODevice::ReadOnly));
     const QByteArray bytes = f.readAll();
     JpegInfo info;
-    const auto image = DecodeJpeg(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size()), &info);
+    const auto image = DecodeJpeg(reinterpret_cast<const uint8_t*>(bytes.constData()),
+                                  size_t(bytes.size()), &info);
     QVERIFY(image);
     QCOMPARE(info.width, 480);
     QCOMPARE(info.height, 371);
     QCOMPARE(info.components, 3);
     QByteArray broken = bytes.left(600);
     broken[300] = '\xFF';
-    QVERIFY(!DecodeJpeg(reinterpret_cast<const uint8_t*>(broken.constData()), size_t(broken.size())));
+    QVERIFY(
+        !DecodeJpeg(reinterpret_cast<const uint8_t*>(broken.constData()), size_t(broken.size())));
     QVERIFY(!DecodeJpeg(reinterpret_cast<const uint8_t*>("not a jpeg"), 10));
     TForm1 splash;
     QVERIFY(splash.HasPicture());
