@@ -18,7 +18,6 @@
 namespace tamrel {
 namespace {
 
-
 // 1000 files in a temporary folder, each a counting loop that ends on HLT after exactly
 // 10,000 lines; they differ in the first operand, as students' programs differ.
 struct ClassFolder {

@@ -234,6 +234,7 @@ class AccessTest : public QObject {
     // ADDR 8 2 1 0 without a mouse: the arrow keys move over the keypad as it stands.
     f.Button[20]->setFocus(Qt::TabFocusReason);
     QTest::keyClick(Focused(), Qt::Key_Space);  // ADDR
+    // clang-format off
     const struct {
       Qt::Key arrow;
       size_t lands;
@@ -243,6 +244,7 @@ class AccessTest : public QObject {
                  {Qt::Key_Right, 23}, {Qt::Key_Space, 23},  // 2
                  {Qt::Key_Left, 22}, {Qt::Key_Space, 22},   // 1
                  {Qt::Key_Left, 21}, {Qt::Key_Space, 21}};  // 0
+    // clang-format on
     for (const auto& step : route) {
       QTest::keyClick(Focused(), step.arrow);
       QCOMPARE(Focused(), f.Button[step.lands]);
@@ -293,8 +295,8 @@ class AccessTest : public QObject {
                                           f.Edit2->text(), f.Edit3->text(), f.Label1->text());
     f.Button[5]->click();  // RST
     f.Button[10]->click();
-    QCOMPARE(std::make_tuple(f.trainer().m.PC, f.trainer().m.R.F, f.Edit1->text(),
-                             f.Edit2->text(), f.Edit3->text(), f.Label1->text()),
+    QCOMPARE(std::make_tuple(f.trainer().m.PC, f.trainer().m.R.F, f.Edit1->text(), f.Edit2->text(),
+                             f.Edit3->text(), f.Label1->text()),
              afterKey);
   }
 
@@ -315,6 +317,7 @@ class AccessTest : public QObject {
 
   void menusHaveMnemonicsAndStandardShortcuts() {
     TForm2& f = Form();
+    // clang-format off
     const struct {
       QAction* action;
       const char* caption;
@@ -330,6 +333,7 @@ class AccessTest : public QObject {
                    {f.N10, "Сместить вверх", QKeySequence::UnknownKey},
                    {f.N12->menuAction(), "Помощь", QKeySequence::UnknownKey},
                    {f.N13, "О программе", QKeySequence::UnknownKey}};
+    // clang-format on
     for (const auto& e : entries) {
       const QString text = e.action->text();
       QCOMPARE(text.count(u'&'), 1);
@@ -372,15 +376,15 @@ class AccessTest : public QObject {
     const Placement big = MainWindowPlacement(1024, 768);
     QTest::newRow("fits: unchanged") << big << Placement{0, 0, 1024, 768} << big;
     QTest::newRow("fits below a top panel") << big << Placement{0, 32, 1024, 736} << big;
-    QTest::newRow("exactly the area") << Placement{0, 0, 800, 600} << Placement{0, 0, 800, 600}
-                                      << Placement{0, 0, 800, 600};
+    QTest::newRow("exactly the area")
+        << Placement{0, 0, 800, 600} << Placement{0, 0, 800, 600} << Placement{0, 0, 800, 600};
     QTest::newRow("1024x600 with a bottom panel")
         << MainWindowPlacement(1024, 600) << Placement{0, 0, 1024, 560}
         << Placement{112, 0, 800, 560};
-    QTest::newRow("1366x768 at 150 %") << MainWindowPlacement(911, 512)
-                                      << Placement{0, 0, 911, 512} << Placement{55, 0, 800, 512};
-    QTest::newRow("smaller both ways") << MainWindowPlacement(640, 480)
-                                      << Placement{0, 0, 640, 480} << Placement{0, 0, 640, 480};
+    QTest::newRow("1366x768 at 150 %")
+        << MainWindowPlacement(911, 512) << Placement{0, 0, 911, 512} << Placement{55, 0, 800, 512};
+    QTest::newRow("smaller both ways")
+        << MainWindowPlacement(640, 480) << Placement{0, 0, 640, 480} << Placement{0, 0, 640, 480};
     QTest::newRow("pushed below a top panel")
         << big << Placement{0, 100, 1024, 668} << Placement{112, 100, 800, 600};
     QTest::newRow("pushed right of a dock")
@@ -397,8 +401,8 @@ class AccessTest : public QObject {
   void outerSizeIsTheWindowsSizeFrameIncluded() {
     TForm2& f = Form();
     const QSize screen = f.screen()->size();
-    const Placement expected = FitIntoArea(MainWindowPlacement(screen.width(), screen.height()),
-                                           AvailableArea(f));
+    const Placement expected =
+        FitIntoArea(MainWindowPlacement(screen.width(), screen.height()), AvailableArea(f));
     QCOMPARE(f.frameGeometry(),
              QRect(expected.left, expected.top, expected.width, expected.height));
     f.N13->trigger();
@@ -506,7 +510,8 @@ class AccessTest : public QObject {
     });
     QVERIFY(!real.OpenFileName(kMemFilter));
     QCOMPARE(labels.size(), 3);
-    for (const QString& l : labels) QVERIFY2(l.contains(QRegularExpression("[а-я]")), qPrintable(l));
+    for (const QString& l : labels)
+      QVERIFY2(l.contains(QRegularExpression("[а-я]")), qPrintable(l));
     QCOMPARE(QCoreApplication::translate("QAbstractFileIconProvider", "Folder"), QString("Папка"));
 
     f.N13->trigger();

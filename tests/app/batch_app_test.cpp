@@ -18,7 +18,6 @@ using namespace tamrel;
 
 namespace {
 
-
 struct ScriptedDialogs : Dialogs {
   std::deque<std::optional<QString>> names;
   std::deque<bool> answers;
@@ -85,10 +84,10 @@ class BatchAppTest : public QObject {
     test::NullView view;
     Trainer t(view, test::NoSleep);
     BuildMachine(t, [] { return 0.0; });
-    test::TypeProgram(t, t.Entry, 0x8200,
-                {"LXI SP, 9000", "MVI A, 5A", "MVI B, 3C", "ADD B", "PUSH PSW", "LXI H, 8300",
-                 "MOV M, A", "CALL 0294", "CALL 8240", "POP D", "DAD D", "STA 8301", "XRA A",
-                 "NOP", "HLT"});
+    test::TypeProgram(
+        t, t.Entry, 0x8200,
+        {"LXI SP, 9000", "MVI A, 5A", "MVI B, 3C", "ADD B", "PUSH PSW", "LXI H, 8300", "MOV M, A",
+         "CALL 0294", "CALL 8240", "POP D", "DAD D", "STA 8301", "XRA A", "NOP", "HLT"});
     test::TypeProgram(t, t.Entry, 0x8240, {"INR M", "MVI C, 07", "DCR C", "JNZ 8243", "RET"});
     QVERIFY(!SaveImage(t.listing, QFile::encodeName(path).toStdString()));
   }
@@ -159,8 +158,9 @@ class BatchAppTest : public QObject {
     dialogs.names = {File("bad.hex")};
     f.N14->trigger();
     QCOMPARE(dialogs.filters.last(), QStringLiteral("Intel HEX (*.hex)"));
-    QCOMPARE(dialogs.errors,
-             QStringList{QString::fromUtf8("Строка 2: неверная контрольная сумма FF, должна быть 07")});
+    QCOMPARE(
+        dialogs.errors,
+        QStringList{QString::fromUtf8("Строка 2: неверная контрольная сумма FF, должна быть 07")});
     QCOMPARE(f.StringGrid1->model()->index(0, 1).data().toString(), QString("ADD B"));
 
     QFile ok(File("ok.hex"));

@@ -184,9 +184,8 @@ class DebugAppTest : public QObject {
     QTest::mouseClick(f.StringGrid1->viewport(), Qt::LeftButton, {}, CellCentre(f, 1, 1));
     const QModelIndex before = f.StringGrid1->currentIndex();
     // During the run the user selects row 8210h, then presses RST.
-    QTimer::singleShot(5, &f, [&f] {
-      f.StringGrid1->setCurrentIndex(f.StringGrid1->model()->index(0x10, 1));
-    });
+    QTimer::singleShot(
+        5, &f, [&f] { f.StringGrid1->setCurrentIndex(f.StringGrid1->model()->index(0x10, 1)); });
     QTimer::singleShot(15, f.Button[5], &QPushButton::click);
     f.Button[15]->click();
     QCOMPARE(f.StringGrid1->currentIndex().row(), 0x10);

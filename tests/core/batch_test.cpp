@@ -10,12 +10,12 @@
 #include <initializer_list>
 #include <sstream>
 
-#include "machine/numtext.h"
-#include "listing/opcodes.h"
-#include "support/started_trainer.h"
 #include "files/ihex.h"
 #include "files/memfile.h"
+#include "listing/opcodes.h"
+#include "machine/numtext.h"
 #include "support/files.h"
+#include "support/started_trainer.h"
 
 namespace tamrel {
 namespace {
@@ -76,6 +76,7 @@ std::vector<std::string> Lines(const std::string& text) {
 // ---- RUN with a line limit ----
 
 TEST(RunLimit, RunKeyTellsHowItEnded) {
+  // clang-format off
   const struct {
     const char* name;
     std::initializer_list<std::string_view> program;
@@ -91,6 +92,7 @@ TEST(RunLimit, RunKeyTellsHowItEnded) {
       {"limit before HLT", {"INR B", "HLT"}, 1, RunEnd::Limit, 1, 0x8201},
       {"no line at all", {"INR B", "HLT"}, 0, RunEnd::Limit, 0, 0x8200},
   };
+  // clang-format on
   for (const auto& k : cases) {
     SCOPED_TRACE(k.name);
     StartedTrainer b;
@@ -99,7 +101,7 @@ TEST(RunLimit, RunKeyTellsHowItEnded) {
     const RunResult r = RunKey(b.t, k.maxLines);
     EXPECT_EQ(r.end, k.end);
     EXPECT_EQ(r.lines, k.lines);
-    EXPECT_EQ(b.t.m.PC, k.pc);  // a limit leaves the PC where it is
+    EXPECT_EQ(b.t.m.PC, k.pc);                      // a limit leaves the PC where it is
     EXPECT_EQ(b.view.address, IntToHexText(k.pc));  // and the views are refreshed as after any run
   }
 }
@@ -151,6 +153,7 @@ struct WindowRun {
 };
 
 TEST(Batch, AgreesWithTheRunKey) {
+  // clang-format off
   const struct {
     const char* name;
     std::initializer_list<std::string_view> program;
@@ -183,6 +186,7 @@ TEST(Batch, AgreesWithTheRunKey) {
       {"monitor", {"CALL 0257", "CZ 0294", "CALL 0282", "HLT"}, {"--max-lines", "20"}, 0x8200, 20,
        "hlt"},
   };
+  // clang-format on
   for (const auto& k : cases) {
     SCOPED_TRACE(k.name);
     Class c;
@@ -198,12 +202,15 @@ TEST(Batch, AgreesWithTheRunKey) {
     EXPECT_EQ(Field(o.out, "lines"), std::to_string(w.r.lines));
     EXPECT_EQ(Field(o.out, "PC"), IntToHexText(m.PC));
     EXPECT_EQ(Field(o.out, "SP"), w.b.view.stackPointer);
+    // clang-format off
     const struct {
       const char* name;
       int32_t value;
     } registers[] = {{"A", m.R.A}, {"B", m.R.B}, {"C", m.R.C}, {"D", m.R.D},
                      {"E", m.R.E}, {"H", m.R.H}, {"L", m.R.L}, {"F", m.R.F}};
-    for (const auto& r : registers) EXPECT_EQ(Field(o.out, r.name), IntToHexText(r.value)) << r.name;
+    // clang-format on
+    for (const auto& r : registers)
+      EXPECT_EQ(Field(o.out, r.name), IntToHexText(r.value)) << r.name;
     EXPECT_EQ(Field(o.out, "CY"), std::to_string(w.b.view.flags.CY));
     EXPECT_EQ(Field(o.out, "P"), std::to_string(w.b.view.flags.P));
     EXPECT_EQ(Field(o.out, "AC"), std::to_string(w.b.view.flags.AC));
@@ -236,6 +243,7 @@ TEST(Batch, StopsOnHltRstOrTheLimit) {
 TEST(Batch, SetsEachRegisterAndFlagBeforeTheRun) {
   Class c;
   const std::string halt = c.Mem("h.mem", {"HLT"});
+  // clang-format off
   const struct {
     const char* setting;
     const char* field;
@@ -248,6 +256,7 @@ TEST(Batch, SetsEachRegisterAndFlagBeforeTheRun) {
       {"CY=1", "CY", "1", "03"},  {"P=1", "P", "1", "06"},     {"AC=1", "AC", "1", "12"},
       {"Z=1", "Z", "1", "42"},    {"S=1", "S", "1", "82"},     {"cy=0", "CY", "0", "02"},
   };
+  // clang-format on
   for (const auto& k : cases) {
     const Outcome o = Batch({"--set", k.setting, halt});
     EXPECT_EQ(o.status, 0) << k.setting;
@@ -316,6 +325,7 @@ TEST(Batch, ExitStatusIsTheWorstOutcome) {
   const std::string rst = c.Mem("rst.mem", {"RST 0"});
   const std::string loop = c.Mem("loop.mem", {"JMP 8200"});
   const std::string missing = c.dir / "missing.mem";
+  // clang-format off
   const struct {
     std::vector<std::string> files;
     int status;
@@ -323,6 +333,7 @@ TEST(Batch, ExitStatusIsTheWorstOutcome) {
       {{hlt}, 0},          {{hlt, rst}, 0},          {{loop}, 3},          {{hlt, loop, rst}, 3},
       {{missing}, 2},      {{loop, missing}, 2},     {{missing, loop}, 2}, {{hlt, missing}, 2},
   };
+  // clang-format on
   for (const auto& k : cases) {
     std::vector<std::string> args = {"--max-lines", "100"};
     args.insert(args.end(), k.files.begin(), k.files.end());
@@ -334,6 +345,7 @@ TEST(Batch, ExitStatusIsTheWorstOutcome) {
 }
 
 TEST(Batch, WrongOptionsGiveUsageOnStandardError) {
+  // clang-format off
   const struct {
     std::vector<std::string> args;
     const char* says;
@@ -361,6 +373,7 @@ TEST(Batch, WrongOptionsGiveUsageOnStandardError) {
       {{"--frobnicate", "a.mem"}, "unknown option '--frobnicate'"},
       {{"--real-time=1", "a.mem"}, "unknown option"},
   };
+  // clang-format on
   for (const auto& k : cases) {
     const Outcome o = Batch(k.args);
     EXPECT_EQ(o.status, 2) << k.says;
@@ -423,12 +436,12 @@ TEST(Batch, RealTimeLetsNopPause) {
 TEST(Batch, NothingCarriesOverFromOneFileToTheNext) {
   Class c;
   // The first program leaves its marks everywhere the second one looks.
-  const std::string messy = c.Mem(
-      "messy.mem", {"MVI A, 99", "STA F730", "STA 8300", "LXI SP, 9000", "PUSH PSW", "STC",
-                    "LXI H, 8300", "CALL 0294", "MVI B, 01", "MVI E, 01", "HLT"});
-  const std::string reader = c.Mem(
-      "reader.mem", {"LDA F730", "MOV B, A", "LDA 8300", "ORA B", "LHLD 8FFE", "JNC 820F", "HLT",
-                     "HLT", "HLT", "HLT", "HLT", "HLT"});
+  const std::string messy =
+      c.Mem("messy.mem", {"MVI A, 99", "STA F730", "STA 8300", "LXI SP, 9000", "PUSH PSW", "STC",
+                          "LXI H, 8300", "CALL 0294", "MVI B, 01", "MVI E, 01", "HLT"});
+  const std::string reader =
+      c.Mem("reader.mem", {"LDA F730", "MOV B, A", "LDA 8300", "ORA B", "LHLD 8FFE", "JNC 820F",
+                           "HLT", "HLT", "HLT", "HLT", "HLT", "HLT"});
   BatchOptions o;
   BatchRunner used;
   const BatchReport first = used.Run(messy, o);
@@ -450,9 +463,13 @@ TEST(Batch, ReportsComeInFileOrderWhateverTheThreads) {
   std::vector<std::string> files;
   for (int i = 0; i < 12; ++i) {
     const std::string n = std::to_string(i);
-    if (i % 4 == 3) files.push_back(c.dir / ("missing" + n + ".mem"));
-    else if (i % 4 == 2) files.push_back(c.Mem("loop" + n + ".mem", {"INR A", "JMP 8200"}));
-    else files.push_back(c.Mem("p" + n + ".mem", {"MVI B, " + std::string(ByteText(uint8_t(i))), "HLT"}));
+    if (i % 4 == 3)
+      files.push_back(c.dir / ("missing" + n + ".mem"));
+    else if (i % 4 == 2)
+      files.push_back(c.Mem("loop" + n + ".mem", {"INR A", "JMP 8200"}));
+    else
+      files.push_back(
+          c.Mem("p" + n + ".mem", {"MVI B, " + std::string(ByteText(uint8_t(i))), "HLT"}));
   }
   BatchOptions o;
   o.maxLines = 500;
@@ -469,6 +486,7 @@ TEST(Batch, ReportsComeInFileOrderWhateverTheThreads) {
 // ---- JSON texts ----
 
 TEST(Batch, JsonTextsAreUtf8AndEscaped) {
+  // clang-format off
   const struct {
     std::string cp1251;
     std::string json;
@@ -480,6 +498,7 @@ TEST(Batch, JsonTextsAreUtf8AndEscaped) {
       {"\xC0\xFF\xA8\xB8\xAB\xBB\x96\xB9", "\"АяЁё«»–№\""},
       {"", "\"\""},
   };
+  // clang-format on
   for (const auto& k : cases) EXPECT_EQ(JsonString(k.cp1251), k.json);
 }
 
@@ -495,7 +514,8 @@ TEST(Batch, FileNamesStayValidJson) {
 
 #ifdef TAMREL_BATCH_EXE
 int Exe(const std::string& args, const std::string& out, const std::string& err) {
-  const int s = std::system(("'" TAMREL_BATCH_EXE "' " + args + " >'" + out + "' 2>'" + err + "'").c_str());
+  const int s =
+      std::system(("'" TAMREL_BATCH_EXE "' " + args + " >'" + out + "' 2>'" + err + "'").c_str());
   return WIFEXITED(s) ? WEXITSTATUS(s) : -1;
 }
 

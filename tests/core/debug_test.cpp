@@ -188,6 +188,7 @@ TEST(Breakpoints, SurviveNewOpenAndLineEntry) {
 
 // Marks before and after a shift at a PC; each address is listed when marked.
 TEST(Breakpoints, ShiftsMoveTheMarksOfTheMovedBlock) {
+  // clang-format off
   const struct {
     const char* name;
     void (*shift)(Core&);
@@ -204,6 +205,7 @@ TEST(Breakpoints, ShiftsMoveTheMarksOfTheMovedBlock) {
       {"up, cut at the end", ShiftUp, 0xF700, {0xF730}, {0xF72F}},
       {"up at the last byte", ShiftUp, 0xF730, {0xF730}, {}},
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     StartedTrainer b;
@@ -233,6 +235,7 @@ TEST(Breakpoints, AShiftedInstructionKeepsItsStop) {
 // ---- stepping back ----
 
 TEST(StepBack, UndoesOneStepOfEachKind) {
+  // clang-format off
   const struct {
     const char* line;
     std::function<void(Trainer&)> setUp;
@@ -255,6 +258,7 @@ TEST(StepBack, UndoesOneStepOfEachKind) {
       {"SHLD 8300", [](Trainer& t) { t.m.R.H = 0x99; }},
       {"HLT", nullptr},
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);
     StartedTrainer b;
@@ -293,9 +297,8 @@ TEST(StepBack, StaIntoTheProgramRewritesItsTextsAndBack) {
 
 TEST(StepBack, UndoesARunAndTheStepsBeforeItInTurn) {
   StartedTrainer b;
-  b.Type(0x8200, {"LXI SP, 9000", "MVI A, 3E", "LXI H, 8400", "MVI B, 20", "MOV M, B",
-                  "INX H", "PUSH B", "POP D", "CALL 8300", "DCR B", "JNZ 820A", "STA 8250",
-                  "HLT"});
+  b.Type(0x8200, {"LXI SP, 9000", "MVI A, 3E", "LXI H, 8400", "MVI B, 20", "MOV M, B", "INX H",
+                  "PUSH B", "POP D", "CALL 8300", "DCR B", "JNZ 820A", "STA 8250", "HLT"});
   b.Type(0x8300, {"STA 8280", "INR A", "RET"});
   b.t.m.PC = 0x8200;
   std::vector<Everything> states{Take(b)};
@@ -365,6 +368,7 @@ TEST(StepBack, EveryEditOfTheMachineClearsTheHistory) {
     ASSERT_FALSE(SaveImage(s.t.listing, dir / "zero.mem"));
   }
   const std::string image = dir / "zero.mem";
+  // clang-format off
   const struct {
     const char* name;
     std::function<void(Trainer&)> edit;
@@ -384,6 +388,7 @@ TEST(StepBack, EveryEditOfTheMachineClearsTheHistory) {
       {"shift down", [](Trainer& t) { ShiftDown(t); }},
       {"shift up", [](Trainer& t) { ShiftUp(t); }},
   };
+  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     StartedTrainer b;
@@ -478,8 +483,7 @@ TEST(StepBack, AScreenThatKeepsNothingIsRefreshedFromTheMachine) {
 
 TEST(HistoryMemory, TenThousandStepsStayBounded) {
   StartedTrainer b;
-  b.Type(0x8200, {"LXI SP, 9000", "PUSH B", "POP D", "STA 8400", "INR A", "CALL 8230",
-                  "JMP 8203"});
+  b.Type(0x8200, {"LXI SP, 9000", "PUSH B", "POP D", "STA 8400", "INR A", "CALL 8230", "JMP 8203"});
   b.Type(0x8230, {"MOV C, A", "RET"});
   b.t.m.PC = 0x8200;
   StepKey(b.t);

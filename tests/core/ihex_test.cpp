@@ -7,10 +7,10 @@
 #include <initializer_list>
 #include <sstream>
 
-#include "machine/numtext.h"
 #include "listing/opcodes.h"
-#include "support/started_trainer.h"
+#include "machine/numtext.h"
 #include "support/files.h"
+#include "support/started_trainer.h"
 
 namespace tamrel {
 namespace {
@@ -23,10 +23,14 @@ std::string Utf8(std::string_view cp1251) {
   for (char ch : cp1251) {
     const auto b = static_cast<uint8_t>(ch);
     uint32_t u = b;
-    if (b >= 0xC0) u = 0x410 + (b - 0xC0u);
-    else if (b == 0xA8) u = 0x401;
-    else if (b == 0xB8) u = 0x451;
-    else if (b == 0x96) u = 0x2013;
+    if (b >= 0xC0)
+      u = 0x410 + (b - 0xC0u);
+    else if (b == 0xA8)
+      u = 0x401;
+    else if (b == 0xB8)
+      u = 0x451;
+    else if (b == 0x96)
+      u = 0x2013;
     if (u < 0x80) {
       out.push_back(static_cast<char>(u));
     } else if (u < 0x800) {
@@ -87,6 +91,7 @@ struct Loaded : StartedTrainer {
 
 TEST(IntelHex, EachBadRecordIsNamedByLineAndChangesNothing) {
   const std::string good = Record(0x8200, 0, {0x3E, 0x05}) + "\n";  // :028200003E0539
+  // clang-format off
   const struct {
     std::string text;
     std::string message;  // UTF-8
@@ -115,6 +120,7 @@ TEST(IntelHex, EachBadRecordIsNamedByLineAndChangesNothing) {
       {Record(0, 4, {0x00}) + "\n" + kEnd, "Строка 1: запись базового адреса не из двух байтов"},
       {good + Record(0, 1, {0}), "Строка 2: запись конца файла с данными"},
   };
+  // clang-format on
   Loaded b;
   const Snapshot before(b.t);
   for (const auto& c : cases) {
@@ -197,7 +203,8 @@ TEST(IntelHex, ExportTakesTheCodeColumnAsSaveDoes) {
   b.t.listing.SetCode(2, "3e");   // a text the conversion rejects: 00h
   b.t.m.Mem.Write(0x8203, 0x99);  // memory only: not exported
   const std::string text = ExportHexText(b.t.listing);
-  EXPECT_EQ(text.substr(0, 45), Record(0x8200, 0, {0x3E, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}) + "\r\n");
+  EXPECT_EQ(text.substr(0, 45),
+            Record(0x8200, 0, {0x3E, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}) + "\r\n");
   EXPECT_EQ(text.substr(text.size() - 58, 45),
             Record(0xF720, 0, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}) + "\r\n");
 }
