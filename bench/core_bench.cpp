@@ -32,7 +32,7 @@ void BM_ExecuteLoop(benchmark::State& state) {
   Trainer t(view, test::NoSleep);
   LoadReferenceProgram(t);
   for (auto _ : state) {
-    ExecuteLine(t, t.Command, CurrentLine(t));
+    ExecuteCurrentLine(t, t.Command);
   }
   state.SetItemsProcessed(state.iterations());
   benchmark::DoNotOptimize(t.m.R.A);

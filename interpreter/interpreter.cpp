@@ -8,33 +8,73 @@ namespace tamrel {
 
 namespace {
 
-// A mnemonic of one to four characters packed with its length; longer ones match nothing.
-constexpr uint64_t Key(std::string_view s) {
-  if (s.empty() || s.size() > 4) return 0;
-  uint64_t k = s.size();
-  for (char c : s) k = (k << 8) | static_cast<uint8_t>(c);
-  return k;
-}
-
 int32_t HL(const Machine& m) { return m.R.H * 256 + m.R.L; }
 
 void Advance(Machine& m, int32_t n) { m.PC = AddWrap(m.PC, n); }
 
-// Conditions of the jumps, calls and returns, by keyword suffix.
-enum class Cond { C, NC, Z, NZ, M, P, PE, PO };
-
-bool Taken(const TFlags& f, Cond c) {
-  switch (c) {
-    case Cond::C: return f.CY != 0;
-    case Cond::NC: return f.CY == 0;
-    case Cond::Z: return f.Z != 0;
-    case Cond::NZ: return f.Z == 0;
-    case Cond::M: return f.S != 0;
-    case Cond::P: return f.S == 0;
-    case Cond::PE: return f.P != 0;
-    case Cond::PO: return f.P == 0;
+bool Taken(const TFlags& f, uint8_t cond) {
+  switch (cond) {
+    case kCondC: return f.CY != 0;
+    case kCondNC: return f.CY == 0;
+    case kCondZ: return f.Z != 0;
+    case kCondNZ: return f.Z == 0;
+    case kCondM: return f.S != 0;
+    case kCondP: return f.S == 0;
+    case kCondPE: return f.P != 0;
+    default: return f.P == 0;  // PO
   }
-  return false;
+}
+
+// An 8-bit register by its code: A whole, the others a byte, M the memory byte at HL.
+int32_t ReadReg(const Machine& m, uint8_t r) {
+  switch (r) {
+    case 0: return m.R.B;
+    case 1: return m.R.C;
+    case 2: return m.R.D;
+    case 3: return m.R.E;
+    case 4: return m.R.H;
+    case 5: return m.R.L;
+    case kRegM: return m.Mem.Read(HL(m));
+    default: return m.R.A;
+  }
+}
+
+// A takes the value whole, the others its low 8 bits; kNoReg takes nothing.
+void WriteReg(Machine& m, uint8_t r, int32_t value) {
+  const auto low = static_cast<uint8_t>(value);
+  switch (r) {
+    case 0: m.R.B = low; break;
+    case 1: m.R.C = low; break;
+    case 2: m.R.D = low; break;
+    case 3: m.R.E = low; break;
+    case 4: m.R.H = low; break;
+    case 5: m.R.L = low; break;
+    case kRegM: m.Mem.Write(HL(m), low); break;
+    case kRegA: m.R.A = value; break;
+    default: break;
+  }
+}
+
+int32_t ReadPairOf(const Machine& m, uint8_t p) {
+  switch (p) {
+    case 0: return m.R.B * 256 + m.R.C;
+    case 1: return m.R.D * 256 + m.R.E;
+    case 2: return HL(m);
+    default: return m.SP;
+  }
+}
+
+// B, D and H take the low 16 bits of an over-long value; SP takes it whole; kNoPair nothing.
+void WritePairOf(Machine& m, uint8_t p, int32_t value) {
+  const auto v = static_cast<uint32_t>(value);
+  const auto hi = static_cast<uint8_t>(v >> 8), lo = static_cast<uint8_t>(v);
+  switch (p) {
+    case 0: m.R.B = hi, m.R.C = lo; break;
+    case 1: m.R.D = hi, m.R.E = lo; break;
+    case 2: m.R.H = hi, m.R.L = lo; break;
+    case kPairSP: m.SP = value; break;
+    default: break;
+  }
 }
 
 // The stack holds the high byte above the low one; the pushed value is split by div/mod 256.
@@ -50,10 +90,20 @@ int32_t StackWord(const Machine& m) {
   return m.Mem.Read(s + 1) * 256 + m.Mem.Read(s);
 }
 
-void Call(Core& c, TCommand& t) {
-  if (MonitorCall(c, t, t.Operand1)) return;
-  Push(c.m, c.m.PC);  // the call's own address; RET adds 3
-  c.m.PC = HexTextToInt(t.Operand1);
+void Call(Core& c, TCommand& t, const DecodedLine& d) {
+  Machine& m = c.m;
+  if (d.b == kMonitorShow) {  // shows the byte at HL on the data display
+    t.PairValue = HL(m);
+    c.view->ShowData(ByteText(m.Mem.Read(t.PairValue)));
+  }
+  if (d.b != kNoMonitor) {
+    // 0282 is stepped over like the rest: advancing by 1 would leave the program stuck on
+    // the call's empty continuation row.
+    Advance(m, 3);
+    return;
+  }
+  Push(m, m.PC);  // the call's own address; RET adds 3
+  m.PC = d.imm;
 }
 
 void Return(Machine& m) {
@@ -84,10 +134,6 @@ void Sub(Machine& m, int32_t v, bool withBorrow) {
 
 enum class Logic { And, Xor, Or };
 
-Logic LogicOf(std::string_view mnemonic) {
-  return mnemonic[0] == 'A' ? Logic::And : mnemonic[0] == 'X' ? Logic::Xor : Logic::Or;
-}
-
 // The bitwise operations work on the eight-digit binary texts of A and v, which saturate.
 void LogicOp(Machine& m, int32_t v, Logic op) {
   const int32_t a = BinValue(m.R.A), b = BinValue(v);
@@ -104,10 +150,8 @@ void Compare(Machine& m, int32_t v) {
 }
 
 // INR and DCR: A follows its result; any other register only gets AC, and Z when it hits 0.
-void IncDec(Core& c, TCommand& t, bool inc) {
-  Machine& m = c.m;
-  if (!ReadRegister(c, t, t.Operand1)) return;
-  const int32_t old = t.ByteValue;
+void IncDec(Machine& m, TCommand& t, uint8_t r, bool inc) {
+  const int32_t old = t.ByteValue = ReadReg(m, r);
   if (inc) {
     AuxCarryAdd(m, 1, old);
     int64_t v = int64_t{old} + 1;
@@ -118,24 +162,24 @@ void IncDec(Core& c, TCommand& t, bool inc) {
     t.ByteValue = v < 0 ? 255 : static_cast<int32_t>(v);
   }
   const int32_t v = t.ByteValue;
-  WriteRegister(c, t, t.Operand1);
-  if (t.Operand1 == "A") FlagsFromA(m);
+  WriteReg(m, r, v);
+  if (r == kRegA) FlagsFromA(m);
   if (v == 0) SetFlag(m, Flag::Z, 1);
 }
 
-void Rotate(Machine& m, std::string_view mnemonic) {
+void Rotate(Machine& m, Op op) {
   int32_t& a = m.R.A;
-  if (mnemonic == "RLC") {
+  if (op == Op::kRlc) {
     a = AddWrap(a, a);
     if (a > 255) {
       a -= 255;
       SetFlag(m, Flag::CY, 1);
     }
-  } else if (mnemonic == "RRC") {
+  } else if (op == Op::kRrc) {
     const bool odd = a % 2 != 0;
     a = odd ? a / 2 + 128 : a / 2;
     if (odd) SetFlag(m, Flag::CY, 1);
-  } else if (mnemonic == "RAL") {
+  } else if (op == Op::kRal) {
     int32_t t = AddWrap(a, a);
     const int out = t > 255;
     if (out) t -= 256;
@@ -188,160 +232,103 @@ void SplitLine(TCommand& t) {
 }
 
 bool ReadRegister(Core& c, TCommand& t, std::string_view name) {
-  if (name.size() != 1) return false;
-  const TRegisters& r = c.m.R;
-  switch (name[0]) {
-    case 'A': t.ByteValue = r.A; break;
-    case 'B': t.ByteValue = r.B; break;
-    case 'C': t.ByteValue = r.C; break;
-    case 'D': t.ByteValue = r.D; break;
-    case 'E': t.ByteValue = r.E; break;
-    case 'H': t.ByteValue = r.H; break;
-    case 'L': t.ByteValue = r.L; break;
-    case 'M': t.ByteValue = c.m.Mem.Read(HL(c.m)); break;
-    default: return false;
-  }
+  const uint8_t r = RegisterCode(name);
+  if (r == kNoReg) return false;
+  t.ByteValue = ReadReg(c.m, r);
   return true;
 }
 
 bool WriteRegister(Core& c, const TCommand& t, std::string_view name) {
-  if (name.size() != 1) return false;
-  TRegisters& r = c.m.R;
-  const auto low = static_cast<uint8_t>(t.ByteValue);
-  switch (name[0]) {
-    case 'A': r.A = t.ByteValue; break;
-    case 'B': r.B = low; break;
-    case 'C': r.C = low; break;
-    case 'D': r.D = low; break;
-    case 'E': r.E = low; break;
-    case 'H': r.H = low; break;
-    case 'L': r.L = low; break;
-    case 'M': c.m.Mem.Write(HL(c.m), low); break;
-    default: return false;
-  }
-  return true;
+  const uint8_t r = RegisterCode(name);
+  WriteReg(c.m, r, t.ByteValue);
+  return r != kNoReg;
 }
 
 bool ReadPair(Core& c, TCommand& t, std::string_view name) {
-  const TRegisters& r = c.m.R;
-  if (name == "B")
-    t.PairValue = r.B * 256 + r.C;
-  else if (name == "D")
-    t.PairValue = r.D * 256 + r.E;
-  else if (name == "H")
-    t.PairValue = r.H * 256 + r.L;
-  else if (name == "SP")
-    t.PairValue = c.m.SP;
-  else
-    return false;
+  const uint8_t p = PairCode(name);
+  if (p == kNoPair) return false;
+  t.PairValue = ReadPairOf(c.m, p);
   return true;
 }
 
 bool WritePair(Core& c, const TCommand& t, std::string_view name) {
-  // B, D and H take the low 16 bits of an over-long value; SP takes it whole.
-  const auto v = static_cast<uint32_t>(t.PairValue);
-  const auto hi = static_cast<uint8_t>(v >> 8), lo = static_cast<uint8_t>(v);
-  TRegisters& r = c.m.R;
-  if (name == "B")
-    r.B = hi, r.C = lo;
-  else if (name == "D")
-    r.D = hi, r.E = lo;
-  else if (name == "H")
-    r.H = hi, r.L = lo;
-  else if (name == "SP")
-    c.m.SP = t.PairValue;
-  else
-    return false;
-  return true;
+  const uint8_t p = PairCode(name);
+  WritePairOf(c.m, p, t.PairValue);
+  return p != kNoPair;
 }
 
 bool MonitorCall(Core& c, TCommand& t, std::string_view addr) {
-  if (addr.size() != 4 || addr[0] != '0') return false;
-  for (std::string_view skip :
-       {"0257", "023D", "0336", "02A6", "0295", "0298", "02D1", "02D4", "0282", "0287", "028C"}) {
-    // 0282 is stepped over like the rest: advancing by 1 would leave the program stuck on
-    // the call's empty continuation row.
-    if (addr == skip) {
-      Advance(c.m, 3);
-      return true;
-    }
-  }
-  if (addr == "0294") {  // shows the byte at HL on the data display
-    ReadPair(c, t, "H");
-    c.view->ShowData(ByteText(c.m.Mem.Read(t.PairValue)));
-    Advance(c.m, 3);
-    return true;
-  }
-  return false;
+  const DecodedLine call{Op::kCall, 0, MonitorOf(addr)};
+  if (call.b == kNoMonitor) return false;
+  Call(c, t, call);
+  return true;
 }
 
-bool ExecuteLine(Core& c, TCommand& t, std::string_view line) {
-  t.Line.assign(line);
-  SplitLine(t);
+bool ExecuteDecoded(Core& c, TCommand& t, DecodedLine d) {
   Machine& m = c.m;
   TRegisters& r = m.R;
-  const std::string& op1 = t.Operand1;
-  const std::string& op2 = t.Operand2;
-  auto imm1 = [&] { return HexTextToInt(op1); };
+  switch (d.op) {
+    case Op::kUndecoded:
+    case Op::kNothing: break;  // not an instruction: nothing at all changes
+    case Op::kAdvance: Advance(m, d.a); break;
 
-  switch (Key(t.Mnemonic)) {
     // ---- data transfer and stack ----
-    case Key("MOV"):
-      if (ReadRegister(c, t, op2)) WriteRegister(c, t, op1);
+    case Op::kMov:
+      t.ByteValue = ReadReg(m, d.b);
+      WriteReg(m, d.a, t.ByteValue);
       Advance(m, 1);
       break;
-    case Key("MVI"):
-      t.ByteValue = HexTextToInt(op2);
-      WriteRegister(c, t, op1);
+    case Op::kMvi:
+      t.ByteValue = d.imm;
+      WriteReg(m, d.a, t.ByteValue);
       Advance(m, 2);
       break;
-    case Key("LXI"):
-      t.PairValue = HexTextToInt(op2);
-      WritePair(c, t, op1);
+    case Op::kLxi:
+      t.PairValue = d.imm;
+      WritePairOf(m, d.a, t.PairValue);
       Advance(m, 3);
       break;
-    case Key("XCHG"):
-      ReadPair(c, t, "H");
+    case Op::kXchg:
+      t.PairValue = HL(m);
       r.H = r.D;
       r.L = r.E;
-      WritePair(c, t, "D");
+      WritePairOf(m, 1, t.PairValue);
       Advance(m, 1);
       break;
-    case Key("SPHL"):
-      ReadPair(c, t, "H");
-      WritePair(c, t, "SP");
+    case Op::kSphl:
+      t.PairValue = HL(m);
+      m.SP = t.PairValue;
       Advance(m, 1);
       break;
-    case Key("LDA"):
-      r.A = m.Mem.Read(imm1());
+    case Op::kLda:
+      r.A = m.Mem.Read(d.imm);
       Advance(m, 3);
       break;
-    case Key("STA"): {
-      const int32_t a = imm1();
+    case Op::kSta: {
       const auto byte = static_cast<uint8_t>(r.A);
       // The code text is that of the stored byte, so it stays two characters even when A
       // holds more than a byte.
-      StoreByte(c, a, byte, ByteText(byte));
+      StoreByte(c, d.imm, byte, ByteText(byte));
       Advance(m, 3);
       break;
     }
-    case Key("LHLD"): {
-      const int64_t a = imm1();
+    case Op::kLhld: {
+      const int64_t a = d.imm;
       r.L = m.Mem.Read(a);
       r.H = m.Mem.Read(a + 1);
       c.view->ShowRegisters(r);
       Advance(m, 3);
       break;
     }
-    case Key("SHLD"): {
-      const int64_t a = imm1();
+    case Op::kShld: {
+      const int64_t a = d.imm;
       m.Mem.Write(a, r.L);
       m.Mem.Write(a + 1, r.H);
       Advance(m, 3);
       break;
     }
-    case Key("XTHL"): {
-      ReadPair(c, t, "H");
+    case Op::kXthl: {
+      t.PairValue = HL(m);
       const int64_t s = m.SP;
       r.L = m.Mem.Read(s);
       r.H = m.Mem.Read(s + 1);
@@ -350,180 +337,201 @@ bool ExecuteLine(Core& c, TCommand& t, std::string_view line) {
       Advance(m, 1);
       break;
     }
-    case Key("LDAX"):
-      if (ReadPair(c, t, op1)) r.A = m.Mem.Read(t.PairValue);
+    case Op::kLdax:
+      t.PairValue = ReadPairOf(m, d.a);
+      r.A = m.Mem.Read(t.PairValue);
       Advance(m, 1);
       break;
-    case Key("STAX"):
-      if (ReadPair(c, t, op1)) m.Mem.Write(t.PairValue, static_cast<uint8_t>(r.A));
+    case Op::kStax:
+      t.PairValue = ReadPairOf(m, d.a);
+      m.Mem.Write(t.PairValue, static_cast<uint8_t>(r.A));
       Advance(m, 1);
       break;
-    case Key("PUSH"):
-      if (op1 == "PSW") {
+    case Op::kPush:
+      if (d.a == kPairPSW) {
         const int64_t s = m.SP;
         m.Mem.Write(s - 1, static_cast<uint8_t>(r.A));
         m.Mem.Write(s - 2, r.F);
         m.SP = AddWrap(m.SP, -2);
-      } else if (ReadPair(c, t, op1)) {
+      } else {
+        t.PairValue = ReadPairOf(m, d.a);
         Push(m, t.PairValue);
       }
       Advance(m, 1);
       break;
-    case Key("POP"):
-      if (op1 == "PSW") {
+    case Op::kPop:
+      if (d.a == kPairPSW) {
         const int64_t s = m.SP;
         r.F = m.Mem.Read(s);
         r.A = m.Mem.Read(s + 1);
         FlagsFromA(m);  // repacks F: the popped flag byte itself is not kept
         m.SP = AddWrap(m.SP, 2);
-      } else if (op1 == "B" || op1 == "D" || op1 == "H" || op1 == "SP") {
+      } else {
         const int32_t s = m.SP;
         t.PairValue = StackWord(m);
-        WritePair(c, t, op1);
+        WritePairOf(m, d.a, t.PairValue);
         m.SP = AddWrap(s, 2);  // so POP SP ends two above the old SP, not at the popped value
       }
       Advance(m, 1);
       break;
-    case Key("IN"):
-    case Key("OUT"): Advance(m, 2); break;
 
     // ---- arithmetic and logic ----
-    case Key("ADD"):
-    case Key("ADC"):
-      if (ReadRegister(c, t, op1)) Add(m, t.ByteValue, t.Mnemonic[2] == 'C');
+    case Op::kAdd:
+    case Op::kAdc:
+      t.ByteValue = ReadReg(m, d.a);
+      Add(m, t.ByteValue, d.op == Op::kAdc);
       Advance(m, 1);
       break;
-    case Key("SUB"):
-    case Key("SBB"):
-      if (ReadRegister(c, t, op1)) Sub(m, t.ByteValue, t.Mnemonic[1] == 'B');
+    case Op::kSub:
+    case Op::kSbb:
+      t.ByteValue = ReadReg(m, d.a);
+      Sub(m, t.ByteValue, d.op == Op::kSbb);
       Advance(m, 1);
       break;
-    case Key("ADI"):
-    case Key("ACI"):
-      t.ByteValue = imm1();
-      Add(m, t.ByteValue, t.Mnemonic == "ACI");
+    case Op::kAdi:
+    case Op::kAci:
+      t.ByteValue = d.imm;
+      Add(m, t.ByteValue, d.op == Op::kAci);
       Advance(m, 2);
       break;
-    case Key("SUI"):
-    case Key("SBI"):
-      t.ByteValue = imm1();
-      Sub(m, t.ByteValue, t.Mnemonic[1] == 'B');
+    case Op::kSui:
+    case Op::kSbi:
+      t.ByteValue = d.imm;
+      Sub(m, t.ByteValue, d.op == Op::kSbi);
       Advance(m, 2);
       break;
-    case Key("INR"):
-    case Key("DCR"):
-      IncDec(c, t, t.Mnemonic[0] == 'I');
+    case Op::kInr:
+    case Op::kDcr:
+      IncDec(m, t, d.a, d.op == Op::kInr);
       Advance(m, 1);
       break;
-    case Key("DAD"):
-      if (ReadPair(c, t, op1)) {
-        t.PairValue2 = HL(m);
-        t.PairValue = AddWrap(t.PairValue, t.PairValue2);
-        if (t.PairValue > 0xFFFF) {
-          t.PairValue -= 0x10000;
-          SetFlag(m, Flag::CY, 1);
-        }
-        WritePair(c, t, "H");
+    case Op::kDad:
+      t.PairValue = ReadPairOf(m, d.a);
+      t.PairValue2 = HL(m);
+      t.PairValue = AddWrap(t.PairValue, t.PairValue2);
+      if (t.PairValue > 0xFFFF) {
+        t.PairValue -= 0x10000;
+        SetFlag(m, Flag::CY, 1);
       }
+      WritePairOf(m, 2, t.PairValue);
       Advance(m, 1);
       break;
-    case Key("INX"):
-    case Key("DCX"):
-      if (ReadPair(c, t, op1)) {
-        t.PairValue = StepPair(t.PairValue, t.Mnemonic[0] == 'I' ? 1 : -1);
-        WritePair(c, t, op1);
-      }
+    case Op::kInx:
+    case Op::kDcx:
+      t.PairValue = StepPair(ReadPairOf(m, d.a), d.op == Op::kInx ? 1 : -1);
+      WritePairOf(m, d.a, t.PairValue);
       Advance(m, 1);
       break;
-    case Key("DAA"):
+    case Op::kDaa:
       r.A = DecimalAsHex(r.A);
       Advance(m, 1);
       break;
-    case Key("ANA"):
-    case Key("XRA"):
-    case Key("ORA"):
-      if (ReadRegister(c, t, op1)) LogicOp(m, t.ByteValue, LogicOf(t.Mnemonic));
+    case Op::kAna:
+    case Op::kXra:
+    case Op::kOra:
+      t.ByteValue = ReadReg(m, d.a);
+      LogicOp(m, t.ByteValue,
+              d.op == Op::kAna   ? Logic::And
+              : d.op == Op::kXra ? Logic::Xor
+                                 : Logic::Or);
       Advance(m, 1);
       break;
-    case Key("ANI"):
-    case Key("XRI"):
-    case Key("ORI"):
-      t.ByteValue = imm1();
-      LogicOp(m, t.ByteValue, LogicOf(t.Mnemonic));
+    case Op::kAni:
+    case Op::kXri:
+    case Op::kOri:
+      t.ByteValue = d.imm;
+      LogicOp(m, t.ByteValue,
+              d.op == Op::kAni   ? Logic::And
+              : d.op == Op::kXri ? Logic::Xor
+                                 : Logic::Or);
       Advance(m, 2);
       break;
-    case Key("CMP"):
-      if (ReadRegister(c, t, op1)) Compare(m, t.ByteValue);
+    case Op::kCmp:
+      t.ByteValue = ReadReg(m, d.a);
+      Compare(m, t.ByteValue);
       Advance(m, 1);
       break;
-    case Key("CPI"):
-      t.ByteValue = imm1();
+    case Op::kCpi:
+      t.ByteValue = d.imm;
       Compare(m, t.ByteValue);
       Advance(m, 2);
       break;
-    case Key("CMC"):
+    case Op::kCmc:
       SetFlag(m, Flag::CY, m.Flags.CY == 0);
       Advance(m, 1);
       break;
-    case Key("STC"):
+    case Op::kStc:
       SetFlag(m, Flag::CY, 1);
       Advance(m, 1);
       break;
-    case Key("CMA"):
+    case Op::kCma:
       r.A = SubWrap(255, r.A);
       Advance(m, 1);
       break;
-    case Key("RLC"):
-    case Key("RRC"):
-    case Key("RAL"):
-    case Key("RAR"):
-      Rotate(m, t.Mnemonic);
+    case Op::kRlc:
+    case Op::kRrc:
+    case Op::kRal:
+    case Op::kRar:
+      Rotate(m, d.op);
       Advance(m, 1);
       break;
 
     // ---- control transfer ----
-    case Key("PCHL"):
-      ReadPair(c, t, "H");
+    case Op::kPchl:
+      t.PairValue = HL(m);
       m.PC = t.PairValue;
       break;
-    case Key("JMP"): m.PC = imm1(); break;
-    case Key("CALL"): Call(c, t); break;
-    case Key("RET"):
-      Return(m);
+    case Op::kJmp: m.PC = d.imm; break;
+    case Op::kJcc:
+      if (Taken(m.Flags, d.a))
+        m.PC = d.imm;
+      else
+        Advance(m, 3);
       break;
-// clang-format off
-#define TAMREL_COND(J, CC, RR, cond)                     \
-  case Key(J):                                           \
-    if (Taken(m.Flags, cond)) m.PC = imm1();             \
-    else Advance(m, 3);                                  \
-    break;                                               \
-  case Key(CC):                                          \
-    if (Taken(m.Flags, cond)) Call(c, t);                \
-    else Advance(m, 3);                                  \
-    break;                                               \
-  case Key(RR):                                          \
-    if (Taken(m.Flags, cond)) Return(m);                 \
-    else Advance(m, 1);                                  \
-    break;
-      TAMREL_COND("JC", "CC", "RC", Cond::C)
-      TAMREL_COND("JNC", "CNC", "RNC", Cond::NC)
-      TAMREL_COND("JZ", "CZ", "RZ", Cond::Z)
-      TAMREL_COND("JNZ", "CNZ", "RNZ", Cond::NZ)
-      TAMREL_COND("JM", "CM", "RM", Cond::M)
-      TAMREL_COND("JP", "CP", "RP", Cond::P)
-      TAMREL_COND("JPE", "CPE", "RPE", Cond::PE)
-      TAMREL_COND("JPO", "CPO", "RPO", Cond::PO)
-#undef TAMREL_COND
-      // clang-format on
-    case Key("RST"): return true;  // stays on its own line
-    case Key("HLT"): Advance(m, 1); return true;
-    case Key("NOP"):
+    case Op::kCall: Call(c, t, d); break;
+    case Op::kCcc:
+      if (Taken(m.Flags, d.a))
+        Call(c, t, d);
+      else
+        Advance(m, 3);
+      break;
+    case Op::kRet: Return(m); break;
+    case Op::kRcc:
+      if (Taken(m.Flags, d.a))
+        Return(m);
+      else
+        Advance(m, 1);
+      break;
+    case Op::kRst: return true;  // stays on its own line
+    case Op::kHlt: Advance(m, 1); return true;
+    case Op::kNop:
       if (c.sleep1ms) c.sleep1ms();
       Advance(m, 1);
       break;
-    default: break;  // not an instruction: nothing at all changes
   }
   return false;
+}
+
+bool ExecuteLine(Core& c, TCommand& t, std::string_view line) {
+  t.Line.assign(line);
+  SplitLine(t);
+  return ExecuteDecoded(c, t, DecodeLine(t.Mnemonic, t.Operand1, t.Operand2));
+}
+
+LineEnd ExecuteCurrentLine(Core& c, TCommand& t) {
+  const int32_t pc = c.m.PC;
+  if (!InWindow(pc)) return {false, false};  // no row: the empty line, which does nothing
+  const int64_t row = RowOfAddress(pc);
+  uint64_t memo = c.listing.LineMemo(row);
+  if (memo == 0) {
+    t.Line.assign(c.listing.Mnemonic(row));
+    SplitLine(t);
+    memo = ToMemo(DecodeLine(t.Mnemonic, t.Operand1, t.Operand2));
+    c.listing.KeepLineMemo(row, memo);
+  }
+  // A copy: a view the line reports to may change the listing while it runs.
+  const DecodedLine d = FromMemo(memo);
+  return {ExecuteDecoded(c, t, d), d.op == Op::kNop};
 }
 
 }  // namespace tamrel

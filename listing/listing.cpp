@@ -10,6 +10,7 @@ const std::string kEmpty;
 
 Listing::Listing() {
   for (auto& c : cols_) c.resize(kLastRow + 1);
+  memo_.resize(kLastRow + 1);
 }
 
 const std::string& Listing::Cell(int col, int64_t row) const {
@@ -22,6 +23,7 @@ void Listing::SetCell(int col, int64_t row, std::string_view text) {
   std::string& cell = cols_[col][static_cast<size_t>(row)];
   if (cell == text) return;
   cell.assign(text);
+  if (col == kMnemCol) memo_[static_cast<size_t>(row)] = 0;  // the kept form was of the old text
   Touch(row);
 }
 
@@ -33,6 +35,7 @@ const std::string& Listing::CurrentCell(int col, int32_t pc) const {
 void Listing::WriteHeader() {
   cols_[kAddrCol][0] = kHeaderAddr;
   cols_[kMnemCol][0] = kHeaderMnem;
+  memo_[0] = 0;
   cols_[kCodeCol][0] = kHeaderCode;
   Touch(0);
 }

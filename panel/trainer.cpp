@@ -99,7 +99,7 @@ void RstKey(Trainer& t) {
 }
 
 void StepKey(Trainer& t) {
-  ExecuteLine(t, t.Command, CurrentLine(t));
+  ExecuteCurrentLine(t, t.Command);
   t.view->ShowRegisters(t.m.R);
   RefreshPanel(t);
   t.view->ShowFlags(t.m.Flags);
@@ -124,9 +124,7 @@ void RunKey(Trainer& t) {
       lastEvents = Clock::now();
       sinceCheck = 0;
     }
-    const std::string& line = CurrentLine(t);
-    const bool paused = line == "NOP";
-    const bool stop = ExecuteLine(t, t.Command, line);
+    const auto [stop, paused] = ExecuteCurrentLine(t, t.Command);
     if (stop || t.StopRequest) break;
     due = paused || t.EventSlice.count() == 0;
     if (!due && ++sinceCheck >= 64) {

@@ -1,0 +1,124 @@
+// The decoded form of one line: what splitting the text, matching its mnemonic against the 76
+// keywords and converting its operands yields, packed into eight bytes so that every listing
+// row can keep the form of its mnemonic text and STEP and RUN need not read the text again.
+//
+// Decoding is a pure function of the three split texts, so a kept form is exactly as good as
+// the text it came from; the listing forgets a row's form whenever that row's mnemonic text is
+// written (Listing::SetCell), and the next execution decodes the new text.
+//
+// Operand names are resolved to codes, hexadecimal texts to their values (0 for a text that is
+// not hexadecimal, as HexTextToInt gives), and a line whose operand names nothing is turned
+// into the plain program-counter advance it amounts to. Nothing else is decided here: flags,
+// registers and memory are read only when the line runs.
+//
+//   register codes   B=0 C=1 D=2 E=3 H=4 L=5 M=6 A=7   (none: kNoReg)
+//   pair codes       B=0 D=1 H=2 SP=3 PSW=4             (none: kNoPair)
+#pragma once
+
+#include <bit>
+#include <cstdint>
+#include <string_view>
+
+namespace tamrel {
+
+enum class Op : uint8_t {
+  kUndecoded = 0,  // never produced: marks a row whose text has not been decoded
+  kNothing,        // no keyword: nothing at all changes
+  kAdvance,        // only the program counter moves, by `a` (IN, OUT, a line naming nothing)
+  // data transfer and stack
+  kMov,  // a = destination (may be kNoReg), b = source
+  kMvi,  // a = register (may be kNoReg), imm
+  kLxi,  // a = pair (may be kNoPair), imm
+  kXchg,
+  kSphl,
+  kLda,  // imm = address
+  kSta,
+  kLhld,
+  kShld,
+  kXthl,
+  kLdax,  // a = pair
+  kStax,
+  kPush,  // a = pair or PSW
+  kPop,
+  // arithmetic and logic; a = register, or imm for the immediate forms
+  kAdd,
+  kAdc,
+  kSub,
+  kSbb,
+  kAdi,
+  kAci,
+  kSui,
+  kSbi,
+  kInr,
+  kDcr,
+  kDad,  // a = pair
+  kInx,
+  kDcx,
+  kDaa,
+  kAna,
+  kXra,
+  kOra,
+  kAni,
+  kXri,
+  kOri,
+  kCmp,
+  kCpi,
+  kCmc,
+  kStc,
+  kCma,
+  kRlc,
+  kRrc,
+  kRal,
+  kRar,
+  // control transfer; a = condition for the conditional forms, b = monitor routine of a call
+  kPchl,
+  kJmp,  // imm = target
+  kJcc,
+  kCall,
+  kCcc,
+  kRet,
+  kRcc,
+  kRst,
+  kHlt,
+  kNop,
+};
+
+// Conditions of the conditional jumps, calls and returns.
+enum Cond : uint8_t { kCondC, kCondNC, kCondZ, kCondNZ, kCondM, kCondP, kCondPE, kCondPO };
+
+// What a call's address text means to the monitor program.
+enum Monitor : uint8_t {
+  kNoMonitor,    // an ordinary call of the converted address
+  kMonitorSkip,  // one of the routines that are stepped over by 3
+  kMonitorShow,  // "0294": shows the byte at HL on the data display
+};
+
+inline constexpr uint8_t kRegA = 7, kRegM = 6, kNoReg = 8;
+inline constexpr uint8_t kPairSP = 3, kPairPSW = 4, kNoPair = 5;
+
+struct DecodedLine {
+  Op op = Op::kNothing;
+  uint8_t a = 0;
+  uint8_t b = 0;
+  uint8_t pad = 0;
+  int32_t imm = 0;
+  bool operator==(const DecodedLine&) const = default;
+};
+static_assert(sizeof(DecodedLine) == 8);
+
+// An 8-bit register name, or M for the memory byte at HL; kNoReg for any other text.
+uint8_t RegisterCode(std::string_view name);
+// A register pair name, PSW only where PUSH and POP ask for it; kNoPair for any other text.
+uint8_t PairCode(std::string_view name, bool psw = false);
+// A call's address text, compared whole with the monitor routines' addresses.
+Monitor MonitorOf(std::string_view addressText);
+
+// The split texts of a line (see SplitLine) in decoded form.
+DecodedLine DecodeLine(std::string_view mnemonic, std::string_view operand1,
+                       std::string_view operand2);
+
+// A decoded form as the word a listing row keeps, and back; 0 stands for "not decoded yet".
+inline uint64_t ToMemo(DecodedLine d) { return std::bit_cast<uint64_t>(d); }
+inline DecodedLine FromMemo(uint64_t w) { return std::bit_cast<DecodedLine>(w); }
+
+}  // namespace tamrel
