@@ -63,12 +63,10 @@ DecodedLine OnPair(Op op, std::string_view name) {
   return p == kNoPair ? Advance(1) : DecodedLine{op, p};
 }
 
-DecodedLine WithValue(Op op, std::string_view text) {
-  return {.op = op, .imm = HexTextToInt(text)};
-}
+DecodedLine WithValue(Op op, std::string_view text) { return {op, 0, 0, HexTextToInt(text)}; }
 
 DecodedLine Conditional(Op op, Cond cond, std::string_view target) {
-  return {op, cond, op == Op::kCcc ? MonitorOf(target) : kNoMonitor, 0, HexTextToInt(target)};
+  return {op, cond, op == Op::kCcc ? MonitorOf(target) : kNoMonitor, HexTextToInt(target)};
 }
 
 }  // namespace
@@ -82,8 +80,8 @@ DecodedLine DecodeLine(std::string_view mnem, std::string_view op1, std::string_
       const uint8_t src = RegisterCode(op2);
       return src == kNoReg ? Advance(1) : DecodedLine{Op::kMov, RegisterCode(op1), src};
     }
-    case Key("MVI"): return {Op::kMvi, RegisterCode(op1), 0, 0, HexTextToInt(op2)};
-    case Key("LXI"): return {Op::kLxi, PairCode(op1), 0, 0, HexTextToInt(op2)};
+    case Key("MVI"): return {Op::kMvi, RegisterCode(op1), 0, HexTextToInt(op2)};
+    case Key("LXI"): return {Op::kLxi, PairCode(op1), 0, HexTextToInt(op2)};
     case Key("XCHG"): return {Op::kXchg};
     case Key("SPHL"): return {Op::kSphl};
     case Key("LDA"): return WithValue(Op::kLda, op1);
@@ -135,7 +133,7 @@ DecodedLine DecodeLine(std::string_view mnem, std::string_view op1, std::string_
     // ---- control transfer ----
     case Key("PCHL"): return {Op::kPchl};
     case Key("JMP"): return WithValue(Op::kJmp, op1);
-    case Key("CALL"): return {Op::kCall, 0, MonitorOf(op1), 0, HexTextToInt(op1)};
+    case Key("CALL"): return {Op::kCall, 0, MonitorOf(op1), HexTextToInt(op1)};
     case Key("RET"):
       return {Op::kRet};
 // clang-format off

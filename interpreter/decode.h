@@ -1,6 +1,7 @@
 // The decoded form of one line: what splitting the text, matching its mnemonic against the 76
-// keywords and converting its operands yields, packed into eight bytes so that every listing
-// row can keep the form of its mnemonic text and STEP and RUN need not read the text again.
+// keywords and converting its operands yields, packed into one 64-bit word so that every
+// listing row can keep the form of its mnemonic text and STEP and RUN need not read the text
+// again. A row that keeps the word 0 has not been decoded since its text last changed.
 //
 // Decoding is a pure function of the three split texts, so a kept form is exactly as good as
 // the text it came from; the listing forgets a row's form whenever that row's mnemonic text is
@@ -15,7 +16,6 @@
 //   pair codes       B=0 D=1 H=2 SP=3 PSW=4             (none: kNoPair)
 #pragma once
 
-#include <bit>
 #include <cstdint>
 #include <string_view>
 
@@ -96,15 +96,32 @@ enum Monitor : uint8_t {
 inline constexpr uint8_t kRegA = 7, kRegM = 6, kNoReg = 8;
 inline constexpr uint8_t kPairSP = 3, kPairPSW = 4, kNoPair = 5;
 
-struct DecodedLine {
-  Op op = Op::kNothing;
-  uint8_t a = 0;
-  uint8_t b = 0;
-  uint8_t pad = 0;
-  int32_t imm = 0;
+// Packed into one word: the operation in the low byte, then the first and second small operand
+// (register, pair, condition, advance, monitor routine), and the 32-bit value in the high half.
+class DecodedLine {
+ public:
+  constexpr DecodedLine() = default;
+  constexpr DecodedLine(Op op, uint8_t first = 0, uint8_t second = 0, int32_t value = 0)
+      : word_(static_cast<uint64_t>(op) | uint64_t{first} << 8 | uint64_t{second} << 16 |
+              uint64_t{static_cast<uint32_t>(value)} << 32) {}
+  static constexpr DecodedLine FromWord(uint64_t word) {
+    DecodedLine d;
+    d.word_ = word;
+    return d;
+  }
+
+  constexpr uint64_t Word() const { return word_; }  // never 0
+  constexpr Op Operation() const { return static_cast<Op>(word_ & 0xFF); }
+  constexpr uint8_t First() const { return static_cast<uint8_t>(word_ >> 8); }
+  constexpr uint8_t Second() const { return static_cast<uint8_t>(word_ >> 16); }
+  constexpr int32_t Value() const {
+    return static_cast<int32_t>(static_cast<uint32_t>(word_ >> 32));
+  }
   bool operator==(const DecodedLine&) const = default;
+
+ private:
+  uint64_t word_ = static_cast<uint64_t>(Op::kNothing);
 };
-static_assert(sizeof(DecodedLine) == 8);
 
 // An 8-bit register name, or M for the memory byte at HL; kNoReg for any other text.
 uint8_t RegisterCode(std::string_view name);
@@ -116,9 +133,5 @@ Monitor MonitorOf(std::string_view addressText);
 // The split texts of a line (see SplitLine) in decoded form.
 DecodedLine DecodeLine(std::string_view mnemonic, std::string_view operand1,
                        std::string_view operand2);
-
-// A decoded form as the word a listing row keeps, and back; 0 stands for "not decoded yet".
-inline uint64_t ToMemo(DecodedLine d) { return std::bit_cast<uint64_t>(d); }
-inline DecodedLine FromMemo(uint64_t w) { return std::bit_cast<DecodedLine>(w); }
 
 }  // namespace tamrel
