@@ -43,7 +43,7 @@ bool Taken(const TFlags& f, uint8_t cond) {
 int32_t Low(int32_t v) { return static_cast<uint32_t>(v) <= 255 ? (v & 15) : LowDigit(v); }
 
 // An 8-bit register by its code: A whole, the others a byte, M the memory byte at HL.
-int32_t ReadReg(const Machine& m, uint8_t r) {
+[[gnu::always_inline]] inline int32_t ReadReg(const Machine& m, uint8_t r) {
   switch (r) {
     case 0: return m.R.B;
     case 1: return m.R.C;
@@ -57,7 +57,7 @@ int32_t ReadReg(const Machine& m, uint8_t r) {
 }
 
 // A takes the value whole, the others its low 8 bits; kNoReg takes nothing.
-void WriteReg(Machine& m, uint8_t r, int32_t value) {
+[[gnu::always_inline]] inline void WriteReg(Machine& m, uint8_t r, int32_t value) {
   const auto low = static_cast<uint8_t>(value);
   switch (r) {
     case 0: m.R.B = low; break;
@@ -72,7 +72,7 @@ void WriteReg(Machine& m, uint8_t r, int32_t value) {
   }
 }
 
-int32_t ReadPairOf(const Machine& m, uint8_t p) {
+[[gnu::always_inline]] inline int32_t ReadPairOf(const Machine& m, uint8_t p) {
   switch (p) {
     case 0: return m.R.B * 256 + m.R.C;
     case 1: return m.R.D * 256 + m.R.E;
@@ -82,7 +82,7 @@ int32_t ReadPairOf(const Machine& m, uint8_t p) {
 }
 
 // B, D and H take the low 16 bits of an over-long value; SP takes it whole; kNoPair nothing.
-void WritePairOf(Machine& m, uint8_t p, int32_t value) {
+[[gnu::always_inline]] inline void WritePairOf(Machine& m, uint8_t p, int32_t value) {
   const auto v = static_cast<uint32_t>(value);
   const auto hi = static_cast<uint8_t>(v >> 8), lo = static_cast<uint8_t>(v);
   switch (p) {
