@@ -24,23 +24,23 @@ namespace tamrel {
 enum class Op : uint8_t {
   kUndecoded = 0,  // never produced: marks a row whose text has not been decoded
   kNothing,        // no keyword: nothing at all changes
-  kAdvance,        // only the program counter moves, by `a` (IN, OUT, a line naming nothing)
+  kAdvance,        // only the program counter moves, by first (IN, OUT, a line naming nothing)
   // data transfer and stack
-  kMov,  // a = destination (may be kNoReg), b = source
-  kMvi,  // a = register (may be kNoReg), imm
-  kLxi,  // a = pair (may be kNoPair), imm
+  kMov,  // first = destination (may be kNoReg), second = source
+  kMvi,  // first = register (may be kNoReg), value
+  kLxi,  // first = pair (may be kNoPair), value
   kXchg,
   kSphl,
-  kLda,  // imm = address
+  kLda,  // value = address
   kSta,
   kLhld,
   kShld,
   kXthl,
-  kLdax,  // a = pair
+  kLdax,  // first = pair
   kStax,
-  kPush,  // a = pair or PSW
+  kPush,  // first = pair or PSW
   kPop,
-  // arithmetic and logic; a = register, or imm for the immediate forms
+  // arithmetic and logic; first = register, or value for the immediate forms
   kAdd,
   kAdc,
   kSub,
@@ -51,7 +51,7 @@ enum class Op : uint8_t {
   kSbi,
   kInr,
   kDcr,
-  kDad,  // a = pair
+  kDad,  // first = pair
   kInx,
   kDcx,
   kDaa,
@@ -70,9 +70,9 @@ enum class Op : uint8_t {
   kRrc,
   kRal,
   kRar,
-  // control transfer; a = condition for the conditional forms, b = monitor routine of a call
+  // control transfer; first = condition of the conditional forms, second = monitor routine
   kPchl,
-  kJmp,  // imm = target
+  kJmp,  // value = target
   kJcc,
   kCall,
   kCcc,

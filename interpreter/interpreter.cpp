@@ -626,8 +626,6 @@ bool MonitorCall(Core& c, TCommand& t, std::string_view addr) {
   return true;
 }
 
-bool ExecuteDecoded(Core& c, TCommand& t, DecodedLine d) { return Run(c, t, d).stop; }
-
 bool ExecuteLine(Core& c, TCommand& t, std::string_view line) {
   return Run(c, t, DecodeText(t, line)).stop;
 }

@@ -36,9 +36,6 @@ struct TCommand {
 bool ExecuteLine(Core& c, TCommand& t, std::string_view line);
 void SplitLine(TCommand& t);
 
-// The same for a line already decoded.
-bool ExecuteDecoded(Core& c, TCommand& t, DecodedLine d);
-
 // How one line of a run ended: the stop indication, and whether it was NOP (which paused).
 struct LineEnd {
   bool stop;
