@@ -34,7 +34,7 @@ void BM_ExecuteLoop(benchmark::State& state) {
   Trainer t(view, test::NoSleep);
   LoadReferenceProgram(t);
   for (auto _ : state) {
-    ExecuteLine(t, t.Command, CurrentLine(t));
+    ExecuteCurrentLine(t, t.Command);
   }
   state.SetItemsProcessed(state.iterations());
   benchmark::DoNotOptimize(t.m.R.A);
@@ -102,6 +102,32 @@ void BM_HistoryMemory(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_HistoryMemory)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// The same loop with the row about to run rewritten every `every` lines (a blank added at its
+// end or taken away again: another text for the same instruction), so that each rewrite costs
+// one write of a mnemonic text and one decoding of the new text.
+void BM_ExecuteRewrite(benchmark::State& state) {
+  test::NullView view;
+  Trainer t(view, test::NoSleep);
+  LoadReferenceProgram(t);
+  const int64_t every = state.range(0);
+  int64_t lines = 0;
+  char text[32];
+  for (auto _ : state) {
+    if (++lines % every == 0) {
+      size_t n = CurrentLine(t).copy(text, sizeof text - 1);
+      if (n > 0 && text[n - 1] == ' ')
+        --n;
+      else
+        text[n++] = ' ';
+      t.listing.SetMnemonic(RowOfAddress(t.m.PC), std::string_view(text, n));
+    }
+    ExecuteCurrentLine(t, t.Command);
+  }
+  state.SetItemsProcessed(state.iterations());
+  benchmark::DoNotOptimize(t.m.R.A);
+}
+BENCHMARK(BM_ExecuteRewrite)->ArgName("every")->Arg(1)->Arg(16)->Arg(256);
 
 void FillRandom(Trainer& t) {
   BuildMachine(t, [gen = std::mt19937_64(42)]() mutable {

@@ -1,5 +1,6 @@
 #include "interpreter/interpreter.h"
 
+#include <array>
 #include <charconv>
 
 #include "machine/numtext.h"
@@ -8,33 +9,89 @@ namespace tamrel {
 
 namespace {
 
-// A mnemonic of one to four characters packed with its length; longer ones match nothing.
-constexpr uint64_t Key(std::string_view s) {
-  if (s.empty() || s.size() > 4) return 0;
-  uint64_t k = s.size();
-  for (char c : s) k = (k << 8) | static_cast<uint8_t>(c);
-  return k;
-}
+// Every instruction is a handler of its own, reached through one table from the operation of
+// the decoded line, so that running a line is a table jump and each handler saves only what
+// it uses. Flags are written field by field and F is packed once when an instruction is done,
+// which leaves the same F as packing after each change (SetFlag) would.
+
+using Handler = LineEnd (*)(Core& c, TCommand& t, DecodedLine d);
+
+constexpr LineEnd kGoOn{false, false};
+constexpr LineEnd kStop{true, false};
 
 int32_t HL(const Machine& m) { return m.R.H * 256 + m.R.L; }
 
-void Advance(Machine& m, int32_t n) { m.PC = AddWrap(m.PC, n); }
+LineEnd Advance(Machine& m, int32_t n) {
+  m.PC = AddWrap(m.PC, n);
+  return kGoOn;
+}
 
-// Conditions of the jumps, calls and returns, by keyword suffix.
-enum class Cond { C, NC, Z, NZ, M, P, PE, PO };
-
-bool Taken(const TFlags& f, Cond c) {
-  switch (c) {
-    case Cond::C: return f.CY != 0;
-    case Cond::NC: return f.CY == 0;
-    case Cond::Z: return f.Z != 0;
-    case Cond::NZ: return f.Z == 0;
-    case Cond::M: return f.S != 0;
-    case Cond::P: return f.S == 0;
-    case Cond::PE: return f.P != 0;
-    case Cond::PO: return f.P == 0;
+bool Taken(const TFlags& f, uint8_t cond) {
+  switch (cond) {
+    case kCondC: return f.CY != 0;
+    case kCondNC: return f.CY == 0;
+    case kCondZ: return f.Z != 0;
+    case kCondNZ: return f.Z == 0;
+    case kCondM: return f.S != 0;
+    case kCondP: return f.S == 0;
+    case kCondPE: return f.P != 0;
+    default: return f.P == 0;  // PO
   }
-  return false;
+}
+
+// The low digit of a value (LowDigit) without building its text in the everyday range.
+int32_t Low(int32_t v) { return static_cast<uint32_t>(v) <= 255 ? (v & 15) : LowDigit(v); }
+
+// An 8-bit register by its code: A whole, the others a byte, M the memory byte at HL.
+[[gnu::always_inline]] inline int32_t ReadReg(const Machine& m, uint8_t r) {
+  switch (r) {
+    case 0: return m.R.B;
+    case 1: return m.R.C;
+    case 2: return m.R.D;
+    case 3: return m.R.E;
+    case 4: return m.R.H;
+    case 5: return m.R.L;
+    case kRegM: return m.Mem.Read(HL(m));
+    default: return m.R.A;
+  }
+}
+
+// A takes the value whole, the others its low 8 bits; kNoReg takes nothing.
+[[gnu::always_inline]] inline void WriteReg(Machine& m, uint8_t r, int32_t value) {
+  const auto low = static_cast<uint8_t>(value);
+  switch (r) {
+    case 0: m.R.B = low; break;
+    case 1: m.R.C = low; break;
+    case 2: m.R.D = low; break;
+    case 3: m.R.E = low; break;
+    case 4: m.R.H = low; break;
+    case 5: m.R.L = low; break;
+    case kRegM: m.Mem.Write(HL(m), low); break;
+    case kRegA: m.R.A = value; break;
+    default: break;
+  }
+}
+
+[[gnu::always_inline]] inline int32_t ReadPairOf(const Machine& m, uint8_t p) {
+  switch (p) {
+    case 0: return m.R.B * 256 + m.R.C;
+    case 1: return m.R.D * 256 + m.R.E;
+    case 2: return HL(m);
+    default: return m.SP;
+  }
+}
+
+// B, D and H take the low 16 bits of an over-long value; SP takes it whole; kNoPair nothing.
+[[gnu::always_inline]] inline void WritePairOf(Machine& m, uint8_t p, int32_t value) {
+  const auto v = static_cast<uint32_t>(value);
+  const auto hi = static_cast<uint8_t>(v >> 8), lo = static_cast<uint8_t>(v);
+  switch (p) {
+    case 0: m.R.B = hi, m.R.C = lo; break;
+    case 1: m.R.D = hi, m.R.E = lo; break;
+    case 2: m.R.H = hi, m.R.L = lo; break;
+    case kPairSP: m.SP = value; break;
+    default: break;
+  }
 }
 
 // The stack holds the high byte above the low one; the pushed value is split by div/mod 256.
@@ -50,119 +107,468 @@ int32_t StackWord(const Machine& m) {
   return m.Mem.Read(s + 1) * 256 + m.Mem.Read(s);
 }
 
-void Call(Core& c, TCommand& t) {
-  if (MonitorCall(c, t, t.Operand1)) return;
-  Push(c.m, c.m.PC);  // the call's own address; RET adds 3
-  c.m.PC = HexTextToInt(t.Operand1);
+// ---- data transfer and stack ----
+
+LineEnd Nothing(Core&, TCommand&, DecodedLine) { return kGoOn; }
+LineEnd AdvanceOnly(Core& c, TCommand&, DecodedLine d) { return Advance(c.m, d.First()); }
+
+LineEnd Mov(Core& c, TCommand& t, DecodedLine d) {
+  t.ByteValue = ReadReg(c.m, d.Second());
+  WriteReg(c.m, d.First(), t.ByteValue);
+  return Advance(c.m, 1);
 }
 
-void Return(Machine& m) {
-  m.PC = AddWrap(StackWord(m), 3);
-  m.SP = AddWrap(m.SP, 2);
+LineEnd Mvi(Core& c, TCommand& t, DecodedLine d) {
+  t.ByteValue = d.Value();
+  WriteReg(c.m, d.First(), t.ByteValue);
+  return Advance(c.m, 2);
 }
 
-// ADD ADC ADI ACI: A before the sum gives AC from its low 8 bits.
+LineEnd Lxi(Core& c, TCommand& t, DecodedLine d) {
+  t.PairValue = d.Value();
+  WritePairOf(c.m, d.First(), t.PairValue);
+  return Advance(c.m, 3);
+}
+
+LineEnd Xchg(Core& c, TCommand& t, DecodedLine) {
+  TRegisters& r = c.m.R;
+  t.PairValue = HL(c.m);
+  r.H = r.D;
+  r.L = r.E;
+  WritePairOf(c.m, 1, t.PairValue);
+  return Advance(c.m, 1);
+}
+
+LineEnd Sphl(Core& c, TCommand& t, DecodedLine) {
+  t.PairValue = HL(c.m);
+  c.m.SP = t.PairValue;
+  return Advance(c.m, 1);
+}
+
+LineEnd Lda(Core& c, TCommand&, DecodedLine d) {
+  c.m.R.A = c.m.Mem.Read(d.Value());
+  return Advance(c.m, 3);
+}
+
+LineEnd Sta(Core& c, TCommand&, DecodedLine d) {
+  const auto byte = static_cast<uint8_t>(c.m.R.A);
+  // The code text is that of the stored byte, so it stays two characters even when A holds
+  // more than a byte.
+  StoreByte(c, d.Value(), byte, ByteText(byte));
+  return Advance(c.m, 3);
+}
+
+LineEnd Lhld(Core& c, TCommand&, DecodedLine d) {
+  const int64_t a = d.Value();
+  c.m.R.L = c.m.Mem.Read(a);
+  c.m.R.H = c.m.Mem.Read(a + 1);
+  c.view->ShowRegisters(c.m.R);
+  return Advance(c.m, 3);
+}
+
+LineEnd Shld(Core& c, TCommand&, DecodedLine d) {
+  const int64_t a = d.Value();
+  c.m.Mem.Write(a, c.m.R.L);
+  c.m.Mem.Write(a + 1, c.m.R.H);
+  return Advance(c.m, 3);
+}
+
+LineEnd Xthl(Core& c, TCommand& t, DecodedLine) {
+  Machine& m = c.m;
+  t.PairValue = HL(m);
+  const int64_t s = m.SP;
+  m.R.L = m.Mem.Read(s);
+  m.R.H = m.Mem.Read(s + 1);
+  m.Mem.Write(s + 1, static_cast<uint8_t>(t.PairValue / 256));
+  m.Mem.Write(s, static_cast<uint8_t>(t.PairValue % 256));
+  return Advance(m, 1);
+}
+
+LineEnd Ldax(Core& c, TCommand& t, DecodedLine d) {
+  t.PairValue = ReadPairOf(c.m, d.First());
+  c.m.R.A = c.m.Mem.Read(t.PairValue);
+  return Advance(c.m, 1);
+}
+
+LineEnd Stax(Core& c, TCommand& t, DecodedLine d) {
+  t.PairValue = ReadPairOf(c.m, d.First());
+  c.m.Mem.Write(t.PairValue, static_cast<uint8_t>(c.m.R.A));
+  return Advance(c.m, 1);
+}
+
+LineEnd PushLine(Core& c, TCommand& t, DecodedLine d) {
+  Machine& m = c.m;
+  if (d.First() == kPairPSW) {
+    const int64_t s = m.SP;
+    m.Mem.Write(s - 1, static_cast<uint8_t>(m.R.A));
+    m.Mem.Write(s - 2, m.R.F);
+    m.SP = AddWrap(m.SP, -2);
+  } else {
+    t.PairValue = ReadPairOf(m, d.First());
+    Push(m, t.PairValue);
+  }
+  return Advance(m, 1);
+}
+
+LineEnd PopLine(Core& c, TCommand& t, DecodedLine d) {
+  Machine& m = c.m;
+  if (d.First() == kPairPSW) {
+    const int64_t s = m.SP;
+    m.R.F = m.Mem.Read(s);
+    m.R.A = m.Mem.Read(s + 1);
+    FlagsFromA(m);  // repacks F: the popped flag byte itself is not kept
+    m.SP = AddWrap(m.SP, 2);
+  } else {
+    const int32_t s = m.SP;
+    t.PairValue = StackWord(m);
+    WritePairOf(m, d.First(), t.PairValue);
+    m.SP = AddWrap(s, 2);  // so POP SP ends two above the old SP, not at the popped value
+  }
+  return Advance(m, 1);
+}
+
+// ---- arithmetic and logic ----
+
+// ADD ADC ADI ACI: A before the sum gives AC from its low 8 bits (AuxCarryAdd).
 void Add(Machine& m, int32_t v, bool withCarry) {
-  AuxCarryAdd(m, static_cast<uint8_t>(m.R.A), v);
+  m.Flags.AC = (m.R.A & 15) + Low(v) > 15;
   m.R.A = AddWrap(m.R.A, v);
   if (withCarry && m.Flags.CY) {
     m.R.A = AddWrap(m.R.A, 1);
-    SetFlag(m, Flag::CY, 0);
+    m.Flags.CY = 0;
   }
   FlagsFromA(m);
 }
 
+// SUB SBB SUI SBI: a borrow out of the low digit sets AC (AuxCarrySub).
 void Sub(Machine& m, int32_t v, bool withBorrow) {
-  AuxCarrySub(m, static_cast<uint8_t>(m.R.A), v);
+  m.Flags.AC = (m.R.A & 15) < Low(v);
   m.R.A = SubWrap(m.R.A, v);
   if (withBorrow && m.Flags.CY) {
     m.R.A = AddWrap(m.R.A, -1);
-    SetFlag(m, Flag::CY, 0);
+    m.Flags.CY = 0;
   }
   FlagsFromA(m);
+}
+
+template <bool kCarry>
+LineEnd AddRegister(Core& c, TCommand& t, DecodedLine d) {
+  t.ByteValue = ReadReg(c.m, d.First());
+  Add(c.m, t.ByteValue, kCarry);
+  return Advance(c.m, 1);
+}
+
+template <bool kCarry>
+LineEnd AddValue(Core& c, TCommand& t, DecodedLine d) {
+  t.ByteValue = d.Value();
+  Add(c.m, t.ByteValue, kCarry);
+  return Advance(c.m, 2);
+}
+
+template <bool kBorrow>
+LineEnd SubRegister(Core& c, TCommand& t, DecodedLine d) {
+  t.ByteValue = ReadReg(c.m, d.First());
+  Sub(c.m, t.ByteValue, kBorrow);
+  return Advance(c.m, 1);
+}
+
+template <bool kBorrow>
+LineEnd SubValue(Core& c, TCommand& t, DecodedLine d) {
+  t.ByteValue = d.Value();
+  Sub(c.m, t.ByteValue, kBorrow);
+  return Advance(c.m, 2);
+}
+
+// INR and DCR: A follows its result; any other register only gets AC, and Z when it hits 0.
+template <bool kInc>
+LineEnd IncDec(Core& c, TCommand& t, DecodedLine d) {
+  Machine& m = c.m;
+  const uint8_t r = d.First();
+  const int32_t old = t.ByteValue = ReadReg(m, r);
+  int32_t v;
+  if (kInc) {
+    m.Flags.AC = 1 + Low(old) > 15;  // AuxCarryAdd with 1
+    v = old >= 255 ? 0 : old + 1;
+  } else {
+    m.Flags.AC = 1 < Low(old);  // AuxCarrySub with 1
+    v = old <= 0 ? 255 : old - 1;
+  }
+  t.ByteValue = v;
+  WriteReg(m, r, v);
+  if (r == kRegA) FlagsFromA(m);
+  if (v == 0) m.Flags.Z = 1;
+  PackFlags(m);
+  return Advance(m, 1);
+}
+
+LineEnd Dad(Core& c, TCommand& t, DecodedLine d) {
+  Machine& m = c.m;
+  t.PairValue = ReadPairOf(m, d.First());
+  t.PairValue2 = HL(m);
+  t.PairValue = AddWrap(t.PairValue, t.PairValue2);
+  if (t.PairValue > 0xFFFF) {
+    t.PairValue -= 0x10000;
+    m.Flags.CY = 1;
+    PackFlags(m);
+  }
+  WritePairOf(m, 2, t.PairValue);
+  return Advance(m, 1);
+}
+
+// One 16-bit step of INX/DCX: past FFFFh gives 0, below 0 gives FFFFh.
+template <int kStep>
+LineEnd StepPair(Core& c, TCommand& t, DecodedLine d) {
+  const int64_t v = int64_t{ReadPairOf(c.m, d.First())} + kStep;
+  t.PairValue = v > 0xFFFF ? 0 : v < 0 ? 0xFFFF : static_cast<int32_t>(v);
+  WritePairOf(c.m, d.First(), t.PairValue);
+  return Advance(c.m, 1);
+}
+
+// DAA reads A's decimal text as hexadecimal digits.
+LineEnd Daa(Core& c, TCommand&, DecodedLine) {
+  char buf[16];
+  auto res = std::to_chars(buf, buf + sizeof buf, c.m.R.A);
+  c.m.R.A = HexTextToInt(std::string_view(buf, static_cast<size_t>(res.ptr - buf)));
+  return Advance(c.m, 1);
 }
 
 enum class Logic { And, Xor, Or };
 
-Logic LogicOf(std::string_view mnemonic) {
-  return mnemonic[0] == 'A' ? Logic::And : mnemonic[0] == 'X' ? Logic::Xor : Logic::Or;
+// The bitwise operations work on the eight-digit binary texts of A and v, which saturate, so
+// the result is a byte and FlagsFromA leaves CY as it is; CY and AC are cleared before it.
+template <Logic kOp>
+void LogicOp(Machine& m, int32_t v) {
+  const int32_t a = BinValue(m.R.A), b = BinValue(v);
+  m.R.A = kOp == Logic::And ? (a & b) : kOp == Logic::Xor ? (a ^ b) : (a | b);
+  m.Flags.CY = 0;
+  if (kOp != Logic::And) m.Flags.AC = 0;
+  FlagsFromA(m);
 }
 
-// The bitwise operations work on the eight-digit binary texts of A and v, which saturate.
-void LogicOp(Machine& m, int32_t v, Logic op) {
-  const int32_t a = BinValue(m.R.A), b = BinValue(v);
-  m.R.A = op == Logic::And ? (a & b) : op == Logic::Xor ? (a ^ b) : (a | b);
-  FlagsFromA(m);
-  SetFlag(m, Flag::CY, 0);
-  if (op != Logic::And) SetFlag(m, Flag::AC, 0);
+template <Logic kOp>
+LineEnd LogicRegister(Core& c, TCommand& t, DecodedLine d) {
+  t.ByteValue = ReadReg(c.m, d.First());
+  LogicOp<kOp>(c.m, t.ByteValue);
+  return Advance(c.m, 1);
+}
+
+template <Logic kOp>
+LineEnd LogicValue(Core& c, TCommand& t, DecodedLine d) {
+  t.ByteValue = d.Value();
+  LogicOp<kOp>(c.m, t.ByteValue);
+  return Advance(c.m, 2);
 }
 
 void Compare(Machine& m, int32_t v) {
   FlagsFromA(m);
-  SetFlag(m, Flag::Z, m.R.A == v);
-  SetFlag(m, Flag::CY, m.R.A < v);
+  m.Flags.Z = m.R.A == v;
+  m.Flags.CY = m.R.A < v;
+  PackFlags(m);
 }
 
-// INR and DCR: A follows its result; any other register only gets AC, and Z when it hits 0.
-void IncDec(Core& c, TCommand& t, bool inc) {
+LineEnd Cmp(Core& c, TCommand& t, DecodedLine d) {
+  t.ByteValue = ReadReg(c.m, d.First());
+  Compare(c.m, t.ByteValue);
+  return Advance(c.m, 1);
+}
+
+LineEnd Cpi(Core& c, TCommand& t, DecodedLine d) {
+  t.ByteValue = d.Value();
+  Compare(c.m, t.ByteValue);
+  return Advance(c.m, 2);
+}
+
+LineEnd SetCarry(Machine& m, bool cy) {
+  m.Flags.CY = cy;
+  PackFlags(m);
+  return Advance(m, 1);
+}
+
+LineEnd Cmc(Core& c, TCommand&, DecodedLine) { return SetCarry(c.m, c.m.Flags.CY == 0); }
+LineEnd Stc(Core& c, TCommand&, DecodedLine) { return SetCarry(c.m, true); }
+
+LineEnd Cma(Core& c, TCommand&, DecodedLine) {
+  c.m.R.A = SubWrap(255, c.m.R.A);
+  return Advance(c.m, 1);
+}
+
+LineEnd Rlc(Core& c, TCommand&, DecodedLine) {
+  int32_t& a = c.m.R.A;
+  a = AddWrap(a, a);
+  if (a <= 255) return Advance(c.m, 1);
+  a -= 255;
+  return SetCarry(c.m, true);
+}
+
+LineEnd Rrc(Core& c, TCommand&, DecodedLine) {
+  int32_t& a = c.m.R.A;
+  const bool odd = a % 2 != 0;
+  a = odd ? a / 2 + 128 : a / 2;
+  return odd ? SetCarry(c.m, true) : Advance(c.m, 1);
+}
+
+LineEnd Ral(Core& c, TCommand&, DecodedLine) {
+  int32_t& a = c.m.R.A;
+  int32_t t = AddWrap(a, a);
+  const bool out = t > 255;
+  if (out) t -= 256;
+  if (c.m.Flags.CY) t = AddWrap(t, 1);
+  a = t;
+  return SetCarry(c.m, out);
+}
+
+LineEnd Rar(Core& c, TCommand&, DecodedLine) {
+  int32_t& a = c.m.R.A;
+  const bool out = a % 2 != 0;
+  a /= 2;
+  if (c.m.Flags.CY) a += 128;
+  return SetCarry(c.m, out);
+}
+
+// ---- control transfer ----
+
+LineEnd Pchl(Core& c, TCommand& t, DecodedLine) {
+  t.PairValue = HL(c.m);
+  c.m.PC = t.PairValue;
+  return kGoOn;
+}
+
+LineEnd Jmp(Core& c, TCommand&, DecodedLine d) {
+  c.m.PC = d.Value();
+  return kGoOn;
+}
+
+LineEnd Jcc(Core& c, TCommand&, DecodedLine d) {
+  if (!Taken(c.m.Flags, d.First())) return Advance(c.m, 3);
+  c.m.PC = d.Value();
+  return kGoOn;
+}
+
+LineEnd Call(Core& c, TCommand& t, DecodedLine d) {
   Machine& m = c.m;
-  if (!ReadRegister(c, t, t.Operand1)) return;
-  const int32_t old = t.ByteValue;
-  if (inc) {
-    AuxCarryAdd(m, 1, old);
-    int64_t v = int64_t{old} + 1;
-    t.ByteValue = v > 255 ? 0 : static_cast<int32_t>(v);
-  } else {
-    AuxCarrySub(m, 1, old);
-    int64_t v = int64_t{old} - 1;
-    t.ByteValue = v < 0 ? 255 : static_cast<int32_t>(v);
+  if (d.Second() == kMonitorShow) {  // shows the byte at HL on the data display
+    t.PairValue = HL(m);
+    c.view->ShowData(ByteText(m.Mem.Read(t.PairValue)));
   }
-  const int32_t v = t.ByteValue;
-  WriteRegister(c, t, t.Operand1);
-  if (t.Operand1 == "A") FlagsFromA(m);
-  if (v == 0) SetFlag(m, Flag::Z, 1);
+  // 0282 is stepped over like the rest: advancing by 1 would leave the program stuck on the
+  // call's empty continuation row.
+  if (d.Second() != kNoMonitor) return Advance(m, 3);
+  Push(m, m.PC);  // the call's own address; RET adds 3
+  m.PC = d.Value();
+  return kGoOn;
 }
 
-void Rotate(Machine& m, std::string_view mnemonic) {
-  int32_t& a = m.R.A;
-  if (mnemonic == "RLC") {
-    a = AddWrap(a, a);
-    if (a > 255) {
-      a -= 255;
-      SetFlag(m, Flag::CY, 1);
-    }
-  } else if (mnemonic == "RRC") {
-    const bool odd = a % 2 != 0;
-    a = odd ? a / 2 + 128 : a / 2;
-    if (odd) SetFlag(m, Flag::CY, 1);
-  } else if (mnemonic == "RAL") {
-    int32_t t = AddWrap(a, a);
-    const int out = t > 255;
-    if (out) t -= 256;
-    if (m.Flags.CY) t = AddWrap(t, 1);
-    a = t;
-    SetFlag(m, Flag::CY, out);
-  } else {  // RAR
-    const int out = a % 2 != 0;
-    a /= 2;
-    if (m.Flags.CY) a += 128;
-    SetFlag(m, Flag::CY, out);
+LineEnd Ccc(Core& c, TCommand& t, DecodedLine d) {
+  return Taken(c.m.Flags, d.First()) ? Call(c, t, d) : Advance(c.m, 3);
+}
+
+LineEnd Ret(Core& c, TCommand&, DecodedLine) {
+  Machine& m = c.m;
+  m.PC = AddWrap(StackWord(m), 3);
+  m.SP = AddWrap(m.SP, 2);
+  return kGoOn;
+}
+
+LineEnd Rcc(Core& c, TCommand& t, DecodedLine d) {
+  return Taken(c.m.Flags, d.First()) ? Ret(c, t, d) : Advance(c.m, 1);
+}
+
+LineEnd Rst(Core&, TCommand&, DecodedLine) { return kStop; }  // stays on its own line
+
+LineEnd Hlt(Core& c, TCommand&, DecodedLine) {
+  Advance(c.m, 1);
+  return kStop;
+}
+
+LineEnd Nop(Core& c, TCommand&, DecodedLine) {
+  if (c.sleep1ms) c.sleep1ms();
+  Advance(c.m, 1);
+  return {false, true};
+}
+
+constexpr Handler HandlerOf(Op op) {
+  switch (op) {
+    case Op::kUndecoded:
+    case Op::kNothing: return Nothing;  // not an instruction: nothing at all changes
+    case Op::kAdvance: return AdvanceOnly;
+    case Op::kMov: return Mov;
+    case Op::kMvi: return Mvi;
+    case Op::kLxi: return Lxi;
+    case Op::kXchg: return Xchg;
+    case Op::kSphl: return Sphl;
+    case Op::kLda: return Lda;
+    case Op::kSta: return Sta;
+    case Op::kLhld: return Lhld;
+    case Op::kShld: return Shld;
+    case Op::kXthl: return Xthl;
+    case Op::kLdax: return Ldax;
+    case Op::kStax: return Stax;
+    case Op::kPush: return PushLine;
+    case Op::kPop: return PopLine;
+    case Op::kAdd: return AddRegister<false>;
+    case Op::kAdc: return AddRegister<true>;
+    case Op::kSub: return SubRegister<false>;
+    case Op::kSbb: return SubRegister<true>;
+    case Op::kAdi: return AddValue<false>;
+    case Op::kAci: return AddValue<true>;
+    case Op::kSui: return SubValue<false>;
+    case Op::kSbi: return SubValue<true>;
+    case Op::kInr: return IncDec<true>;
+    case Op::kDcr: return IncDec<false>;
+    case Op::kDad: return Dad;
+    case Op::kInx: return StepPair<1>;
+    case Op::kDcx: return StepPair<-1>;
+    case Op::kDaa: return Daa;
+    case Op::kAna: return LogicRegister<Logic::And>;
+    case Op::kXra: return LogicRegister<Logic::Xor>;
+    case Op::kOra: return LogicRegister<Logic::Or>;
+    case Op::kAni: return LogicValue<Logic::And>;
+    case Op::kXri: return LogicValue<Logic::Xor>;
+    case Op::kOri: return LogicValue<Logic::Or>;
+    case Op::kCmp: return Cmp;
+    case Op::kCpi: return Cpi;
+    case Op::kCmc: return Cmc;
+    case Op::kStc: return Stc;
+    case Op::kCma: return Cma;
+    case Op::kRlc: return Rlc;
+    case Op::kRrc: return Rrc;
+    case Op::kRal: return Ral;
+    case Op::kRar: return Rar;
+    case Op::kPchl: return Pchl;
+    case Op::kJmp: return Jmp;
+    case Op::kJcc: return Jcc;
+    case Op::kCall: return Call;
+    case Op::kCcc: return Ccc;
+    case Op::kRet: return Ret;
+    case Op::kRcc: return Rcc;
+    case Op::kRst: return Rst;
+    case Op::kHlt: return Hlt;
+    case Op::kNop: return Nop;
   }
+  return Nothing;
 }
 
-// DAA reads A's decimal text as hexadecimal digits.
-int32_t DecimalAsHex(int32_t a) {
-  char buf[16];
-  auto res = std::to_chars(buf, buf + sizeof buf, a);
-  return HexTextToInt(std::string_view(buf, static_cast<size_t>(res.ptr - buf)));
+constexpr auto kHandlers = [] {
+  std::array<Handler, 256> h{};
+  for (int op = 0; op < 256; ++op) h[op] = HandlerOf(static_cast<Op>(op));
+  return h;
+}();
+
+LineEnd Run(Core& c, TCommand& t, DecodedLine d) {
+  return kHandlers[static_cast<uint8_t>(d.Operation())](c, t, d);
 }
 
-// One 16-bit step of INX/DCX: past FFFFh gives 0, below 0 gives FFFFh.
-int32_t StepPair(int32_t v, int d) {
-  const int64_t r = int64_t{v} + d;
-  if (r > 0xFFFF) return 0;
-  if (r < 0) return 0xFFFF;
-  return static_cast<int32_t>(r);
+DecodedLine DecodeText(TCommand& t, std::string_view line) {
+  t.Line.assign(line);
+  SplitLine(t);
+  return DecodeLine(t.Mnemonic, t.Operand1, t.Operand2);
+}
+
+// The first execution of a row since its text was written: decode it and keep the result.
+[[gnu::noinline]] LineEnd DecodeAndRun(Core& c, TCommand& t, int64_t row) {
+  const DecodedLine d = DecodeText(t, c.listing.Mnemonic(row));
+  c.listing.KeepLineMemo(row, d.Word());
+  return Run(c, t, d);
 }
 
 }  // namespace
@@ -188,342 +594,49 @@ void SplitLine(TCommand& t) {
 }
 
 bool ReadRegister(Core& c, TCommand& t, std::string_view name) {
-  if (name.size() != 1) return false;
-  const TRegisters& r = c.m.R;
-  switch (name[0]) {
-    case 'A': t.ByteValue = r.A; break;
-    case 'B': t.ByteValue = r.B; break;
-    case 'C': t.ByteValue = r.C; break;
-    case 'D': t.ByteValue = r.D; break;
-    case 'E': t.ByteValue = r.E; break;
-    case 'H': t.ByteValue = r.H; break;
-    case 'L': t.ByteValue = r.L; break;
-    case 'M': t.ByteValue = c.m.Mem.Read(HL(c.m)); break;
-    default: return false;
-  }
+  const uint8_t r = RegisterCode(name);
+  if (r == kNoReg) return false;
+  t.ByteValue = ReadReg(c.m, r);
   return true;
 }
 
 bool WriteRegister(Core& c, const TCommand& t, std::string_view name) {
-  if (name.size() != 1) return false;
-  TRegisters& r = c.m.R;
-  const auto low = static_cast<uint8_t>(t.ByteValue);
-  switch (name[0]) {
-    case 'A': r.A = t.ByteValue; break;
-    case 'B': r.B = low; break;
-    case 'C': r.C = low; break;
-    case 'D': r.D = low; break;
-    case 'E': r.E = low; break;
-    case 'H': r.H = low; break;
-    case 'L': r.L = low; break;
-    case 'M': c.m.Mem.Write(HL(c.m), low); break;
-    default: return false;
-  }
-  return true;
+  const uint8_t r = RegisterCode(name);
+  WriteReg(c.m, r, t.ByteValue);
+  return r != kNoReg;
 }
 
 bool ReadPair(Core& c, TCommand& t, std::string_view name) {
-  const TRegisters& r = c.m.R;
-  if (name == "B")
-    t.PairValue = r.B * 256 + r.C;
-  else if (name == "D")
-    t.PairValue = r.D * 256 + r.E;
-  else if (name == "H")
-    t.PairValue = r.H * 256 + r.L;
-  else if (name == "SP")
-    t.PairValue = c.m.SP;
-  else
-    return false;
+  const uint8_t p = PairCode(name);
+  if (p == kNoPair) return false;
+  t.PairValue = ReadPairOf(c.m, p);
   return true;
 }
 
 bool WritePair(Core& c, const TCommand& t, std::string_view name) {
-  // B, D and H take the low 16 bits of an over-long value; SP takes it whole.
-  const auto v = static_cast<uint32_t>(t.PairValue);
-  const auto hi = static_cast<uint8_t>(v >> 8), lo = static_cast<uint8_t>(v);
-  TRegisters& r = c.m.R;
-  if (name == "B")
-    r.B = hi, r.C = lo;
-  else if (name == "D")
-    r.D = hi, r.E = lo;
-  else if (name == "H")
-    r.H = hi, r.L = lo;
-  else if (name == "SP")
-    c.m.SP = t.PairValue;
-  else
-    return false;
-  return true;
+  const uint8_t p = PairCode(name);
+  WritePairOf(c.m, p, t.PairValue);
+  return p != kNoPair;
 }
 
 bool MonitorCall(Core& c, TCommand& t, std::string_view addr) {
-  if (addr.size() != 4 || addr[0] != '0') return false;
-  for (std::string_view skip :
-       {"0257", "023D", "0336", "02A6", "0295", "0298", "02D1", "02D4", "0282", "0287", "028C"}) {
-    // 0282 is stepped over like the rest: advancing by 1 would leave the program stuck on
-    // the call's empty continuation row.
-    if (addr == skip) {
-      Advance(c.m, 3);
-      return true;
-    }
-  }
-  if (addr == "0294") {  // shows the byte at HL on the data display
-    ReadPair(c, t, "H");
-    c.view->ShowData(ByteText(c.m.Mem.Read(t.PairValue)));
-    Advance(c.m, 3);
-    return true;
-  }
-  return false;
+  const Monitor routine = MonitorOf(addr);
+  if (routine == kNoMonitor) return false;
+  Call(c, t, DecodedLine(Op::kCall, 0, routine));
+  return true;
 }
 
 bool ExecuteLine(Core& c, TCommand& t, std::string_view line) {
-  t.Line.assign(line);
-  SplitLine(t);
-  Machine& m = c.m;
-  TRegisters& r = m.R;
-  const std::string& op1 = t.Operand1;
-  const std::string& op2 = t.Operand2;
-  auto imm1 = [&] { return HexTextToInt(op1); };
+  return Run(c, t, DecodeText(t, line)).stop;
+}
 
-  switch (Key(t.Mnemonic)) {
-    // ---- data transfer and stack ----
-    case Key("MOV"):
-      if (ReadRegister(c, t, op2)) WriteRegister(c, t, op1);
-      Advance(m, 1);
-      break;
-    case Key("MVI"):
-      t.ByteValue = HexTextToInt(op2);
-      WriteRegister(c, t, op1);
-      Advance(m, 2);
-      break;
-    case Key("LXI"):
-      t.PairValue = HexTextToInt(op2);
-      WritePair(c, t, op1);
-      Advance(m, 3);
-      break;
-    case Key("XCHG"):
-      ReadPair(c, t, "H");
-      r.H = r.D;
-      r.L = r.E;
-      WritePair(c, t, "D");
-      Advance(m, 1);
-      break;
-    case Key("SPHL"):
-      ReadPair(c, t, "H");
-      WritePair(c, t, "SP");
-      Advance(m, 1);
-      break;
-    case Key("LDA"):
-      r.A = m.Mem.Read(imm1());
-      Advance(m, 3);
-      break;
-    case Key("STA"): {
-      const int32_t a = imm1();
-      const auto byte = static_cast<uint8_t>(r.A);
-      // The code text is that of the stored byte, so it stays two characters even when A
-      // holds more than a byte.
-      StoreByte(c, a, byte, ByteText(byte));
-      Advance(m, 3);
-      break;
-    }
-    case Key("LHLD"): {
-      const int64_t a = imm1();
-      r.L = m.Mem.Read(a);
-      r.H = m.Mem.Read(a + 1);
-      c.view->ShowRegisters(r);
-      Advance(m, 3);
-      break;
-    }
-    case Key("SHLD"): {
-      const int64_t a = imm1();
-      m.Mem.Write(a, r.L);
-      m.Mem.Write(a + 1, r.H);
-      Advance(m, 3);
-      break;
-    }
-    case Key("XTHL"): {
-      ReadPair(c, t, "H");
-      const int64_t s = m.SP;
-      r.L = m.Mem.Read(s);
-      r.H = m.Mem.Read(s + 1);
-      m.Mem.Write(s + 1, static_cast<uint8_t>(t.PairValue / 256));
-      m.Mem.Write(s, static_cast<uint8_t>(t.PairValue % 256));
-      Advance(m, 1);
-      break;
-    }
-    case Key("LDAX"):
-      if (ReadPair(c, t, op1)) r.A = m.Mem.Read(t.PairValue);
-      Advance(m, 1);
-      break;
-    case Key("STAX"):
-      if (ReadPair(c, t, op1)) m.Mem.Write(t.PairValue, static_cast<uint8_t>(r.A));
-      Advance(m, 1);
-      break;
-    case Key("PUSH"):
-      if (op1 == "PSW") {
-        const int64_t s = m.SP;
-        m.Mem.Write(s - 1, static_cast<uint8_t>(r.A));
-        m.Mem.Write(s - 2, r.F);
-        m.SP = AddWrap(m.SP, -2);
-      } else if (ReadPair(c, t, op1)) {
-        Push(m, t.PairValue);
-      }
-      Advance(m, 1);
-      break;
-    case Key("POP"):
-      if (op1 == "PSW") {
-        const int64_t s = m.SP;
-        r.F = m.Mem.Read(s);
-        r.A = m.Mem.Read(s + 1);
-        FlagsFromA(m);  // repacks F: the popped flag byte itself is not kept
-        m.SP = AddWrap(m.SP, 2);
-      } else if (op1 == "B" || op1 == "D" || op1 == "H" || op1 == "SP") {
-        const int32_t s = m.SP;
-        t.PairValue = StackWord(m);
-        WritePair(c, t, op1);
-        m.SP = AddWrap(s, 2);  // so POP SP ends two above the old SP, not at the popped value
-      }
-      Advance(m, 1);
-      break;
-    case Key("IN"):
-    case Key("OUT"): Advance(m, 2); break;
-
-    // ---- arithmetic and logic ----
-    case Key("ADD"):
-    case Key("ADC"):
-      if (ReadRegister(c, t, op1)) Add(m, t.ByteValue, t.Mnemonic[2] == 'C');
-      Advance(m, 1);
-      break;
-    case Key("SUB"):
-    case Key("SBB"):
-      if (ReadRegister(c, t, op1)) Sub(m, t.ByteValue, t.Mnemonic[1] == 'B');
-      Advance(m, 1);
-      break;
-    case Key("ADI"):
-    case Key("ACI"):
-      t.ByteValue = imm1();
-      Add(m, t.ByteValue, t.Mnemonic == "ACI");
-      Advance(m, 2);
-      break;
-    case Key("SUI"):
-    case Key("SBI"):
-      t.ByteValue = imm1();
-      Sub(m, t.ByteValue, t.Mnemonic[1] == 'B');
-      Advance(m, 2);
-      break;
-    case Key("INR"):
-    case Key("DCR"):
-      IncDec(c, t, t.Mnemonic[0] == 'I');
-      Advance(m, 1);
-      break;
-    case Key("DAD"):
-      if (ReadPair(c, t, op1)) {
-        t.PairValue2 = HL(m);
-        t.PairValue = AddWrap(t.PairValue, t.PairValue2);
-        if (t.PairValue > 0xFFFF) {
-          t.PairValue -= 0x10000;
-          SetFlag(m, Flag::CY, 1);
-        }
-        WritePair(c, t, "H");
-      }
-      Advance(m, 1);
-      break;
-    case Key("INX"):
-    case Key("DCX"):
-      if (ReadPair(c, t, op1)) {
-        t.PairValue = StepPair(t.PairValue, t.Mnemonic[0] == 'I' ? 1 : -1);
-        WritePair(c, t, op1);
-      }
-      Advance(m, 1);
-      break;
-    case Key("DAA"):
-      r.A = DecimalAsHex(r.A);
-      Advance(m, 1);
-      break;
-    case Key("ANA"):
-    case Key("XRA"):
-    case Key("ORA"):
-      if (ReadRegister(c, t, op1)) LogicOp(m, t.ByteValue, LogicOf(t.Mnemonic));
-      Advance(m, 1);
-      break;
-    case Key("ANI"):
-    case Key("XRI"):
-    case Key("ORI"):
-      t.ByteValue = imm1();
-      LogicOp(m, t.ByteValue, LogicOf(t.Mnemonic));
-      Advance(m, 2);
-      break;
-    case Key("CMP"):
-      if (ReadRegister(c, t, op1)) Compare(m, t.ByteValue);
-      Advance(m, 1);
-      break;
-    case Key("CPI"):
-      t.ByteValue = imm1();
-      Compare(m, t.ByteValue);
-      Advance(m, 2);
-      break;
-    case Key("CMC"):
-      SetFlag(m, Flag::CY, m.Flags.CY == 0);
-      Advance(m, 1);
-      break;
-    case Key("STC"):
-      SetFlag(m, Flag::CY, 1);
-      Advance(m, 1);
-      break;
-    case Key("CMA"):
-      r.A = SubWrap(255, r.A);
-      Advance(m, 1);
-      break;
-    case Key("RLC"):
-    case Key("RRC"):
-    case Key("RAL"):
-    case Key("RAR"):
-      Rotate(m, t.Mnemonic);
-      Advance(m, 1);
-      break;
-
-    // ---- control transfer ----
-    case Key("PCHL"):
-      ReadPair(c, t, "H");
-      m.PC = t.PairValue;
-      break;
-    case Key("JMP"): m.PC = imm1(); break;
-    case Key("CALL"): Call(c, t); break;
-    case Key("RET"):
-      Return(m);
-      break;
-// clang-format off
-#define TAMREL_COND(J, CC, RR, cond)                     \
-  case Key(J):                                           \
-    if (Taken(m.Flags, cond)) m.PC = imm1();             \
-    else Advance(m, 3);                                  \
-    break;                                               \
-  case Key(CC):                                          \
-    if (Taken(m.Flags, cond)) Call(c, t);                \
-    else Advance(m, 3);                                  \
-    break;                                               \
-  case Key(RR):                                          \
-    if (Taken(m.Flags, cond)) Return(m);                 \
-    else Advance(m, 1);                                  \
-    break;
-      TAMREL_COND("JC", "CC", "RC", Cond::C)
-      TAMREL_COND("JNC", "CNC", "RNC", Cond::NC)
-      TAMREL_COND("JZ", "CZ", "RZ", Cond::Z)
-      TAMREL_COND("JNZ", "CNZ", "RNZ", Cond::NZ)
-      TAMREL_COND("JM", "CM", "RM", Cond::M)
-      TAMREL_COND("JP", "CP", "RP", Cond::P)
-      TAMREL_COND("JPE", "CPE", "RPE", Cond::PE)
-      TAMREL_COND("JPO", "CPO", "RPO", Cond::PO)
-#undef TAMREL_COND
-      // clang-format on
-    case Key("RST"): return true;  // stays on its own line
-    case Key("HLT"): Advance(m, 1); return true;
-    case Key("NOP"):
-      if (c.sleep1ms) c.sleep1ms();
-      Advance(m, 1);
-      break;
-    default: break;  // not an instruction: nothing at all changes
-  }
-  return false;
+LineEnd ExecuteCurrentLine(Core& c, TCommand& t) {
+  const int32_t pc = c.m.PC;
+  if (!InWindow(pc)) return kGoOn;  // no row: the empty line, which does nothing
+  const int64_t row = RowOfAddress(pc);
+  const uint64_t word = c.listing.LineMemo(row);
+  if (word == 0) return DecodeAndRun(c, t, row);
+  return Run(c, t, DecodedLine::FromWord(word));
 }
 
 }  // namespace tamrel

@@ -13,6 +13,7 @@ const std::string kEmpty;
 Listing::Listing() {
   for (auto& c : cols_) c.resize(kLastRow + 1);
   marks_.resize(kLastRow + 1);
+  memo_.resize(kLastRow + 1);
 }
 
 const std::string& Listing::Cell(int col, int64_t row) const {
@@ -26,6 +27,7 @@ void Listing::SetCell(int col, int64_t row, std::string_view text) {
   if (cell == text) return;
   if (journal) journal->Before(col, row, cell);
   cell.assign(text);
+  if (col == kMnemCol) memo_[static_cast<size_t>(row)] = 0;  // the kept form was of the old text
   Touch(row);
 }
 
@@ -37,6 +39,7 @@ const std::string& Listing::CurrentCell(int col, int32_t pc) const {
 void Listing::WriteHeader() {
   cols_[kAddrCol][0] = kHeaderAddr;
   cols_[kMnemCol][0] = kHeaderMnem;
+  memo_[0] = 0;
   cols_[kCodeCol][0] = kHeaderCode;
   Touch(0);
 }

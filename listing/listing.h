@@ -50,6 +50,16 @@ class Listing {
   // The row of the program counter; outside the window every column reads empty.
   const std::string& CurrentCell(int col, int32_t pc) const;
 
+  // A word the interpreter keeps per row for the row's mnemonic text (its decoded form). It
+  // reads 0 until kept and goes back to 0 whenever SetCell changes that text, so a kept word
+  // always belongs to the text the row holds now. Rows outside 0..30001 keep nothing.
+  uint64_t LineMemo(int64_t row) const {
+    return static_cast<uint64_t>(row) <= kLastRow ? memo_[static_cast<size_t>(row)] : 0;
+  }
+  void KeepLineMemo(int64_t row, uint64_t word) {
+    if (static_cast<uint64_t>(row) <= kLastRow) memo_[static_cast<size_t>(row)] = word;
+  }
+
   void WriteHeader();
   void WriteAddresses();
   // Code texts of the rows of firstAddr..lastAddr (all of memory by default) from its bytes.
@@ -99,6 +109,7 @@ class Listing {
   std::vector<std::string> cols_[3];
   std::vector<bool> marks_;
   int64_t markCount_ = 0;
+  std::vector<uint64_t> memo_;
   int64_t changedLo_ = kLastRow + 1, changedHi_ = 0;
 };
 

@@ -33,6 +33,14 @@ void PanelDigit(Trainer& t) {
   }
 }
 
+// A line at `pc` that stopped a run: HLT, or else one of the RSTs.
+RunEnd StopOfLine(const Trainer& t, int32_t pc) {
+  TCommand c;
+  c.Line = t.listing.CurrentCell(kMnemCol, pc);
+  SplitLine(c);
+  return c.Mnemonic == "HLT" ? RunEnd::Hlt : RunEnd::Rst;
+}
+
 }  // namespace
 
 void BuildMachine(Trainer& t, const RandomSource& rnd) {
@@ -101,7 +109,7 @@ void RstKey(Trainer& t) {
 
 void StepKey(Trainer& t) {
   const HistoryScope recorded(t);
-  ExecuteLine(t, t.Command, CurrentLine(t));
+  ExecuteCurrentLine(t, t.Command);
   t.view->ShowRegisters(t.m.R);
   RefreshPanel(t);
   t.view->ShowFlags(t.m.Flags);
@@ -129,14 +137,11 @@ RunResult RunKey(Trainer& t, uint64_t maxLines) {
       lastEvents = Clock::now();
       sinceCheck = 0;
     }
-    const std::string& line = CurrentLine(t);
-    const bool paused = line == "NOP";
-    const bool stop = ExecuteLine(t, t.Command, line);
+    const int32_t pc = t.m.PC;
+    const auto [stop, paused] = ExecuteCurrentLine(t, t.Command);
     ++result.lines;
     if (stop || t.StopRequest) {
-      result.end = t.StopRequest                 ? RunEnd::RstKey
-                   : t.Command.Mnemonic == "HLT" ? RunEnd::Hlt
-                                                 : RunEnd::Rst;
+      result.end = t.StopRequest ? RunEnd::RstKey : StopOfLine(t, pc);
       break;
     }
     if (AtBreakpoint(t)) {
