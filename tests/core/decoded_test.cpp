@@ -43,19 +43,18 @@ class Rng {
 
 // The 76 keywords and a few lines that look like instructions but are none.
 constexpr std::string_view kMnemonics[] = {
-    "MOV",  "MVI",  "LXI", "XCHG", "SPHL", "LDA", "STA", "LHLD", "SHLD", "XTHL", "LDAX", "STAX",
-    "PUSH", "POP",  "IN",  "OUT",  "ADD",  "ADC", "SUB", "SBB",  "INR",  "DCR",  "DAD",  "INX",
-    "DCX",  "ADI",  "ACI", "SUI",  "SBI",  "DAA", "ANA", "XRA",  "ORA",  "CMP",  "CPI",  "CMC",
-    "STC",  "CMA",  "ANI", "XRI",  "ORI",  "RLC", "RRC", "RAL",  "RAR",  "PCHL", "JMP",  "JC",
-    "JNC",  "JZ",   "JNZ", "JM",   "JP",   "JPE", "JPO", "CALL", "CC",   "CNC",  "CZ",   "CNZ",
-    "CM",   "CP",   "CPE", "CPO",  "RET",  "RC",  "RNC", "RZ",   "RNZ",  "RM",   "RP",   "RPE",
-    "RPO",  "RST",  "HLT", "NOP",  "EI",   "DI",  "nop", "MOVE", "",     "1234"};
-constexpr std::string_view kNames[] = {"A", "B",   "C", "D", "E",  "H",  "L",  "M",
+    "MOV",  "MVI", "LXI", "XCHG", "SPHL", "LDA", "STA", "LHLD", "SHLD", "XTHL", "LDAX", "STAX",
+    "PUSH", "POP", "IN",  "OUT",  "ADD",  "ADC", "SUB", "SBB",  "INR",  "DCR",  "DAD",  "INX",
+    "DCX",  "ADI", "ACI", "SUI",  "SBI",  "DAA", "ANA", "XRA",  "ORA",  "CMP",  "CPI",  "CMC",
+    "STC",  "CMA", "ANI", "XRI",  "ORI",  "RLC", "RRC", "RAL",  "RAR",  "PCHL", "JMP",  "JC",
+    "JNC",  "JZ",  "JNZ", "JM",   "JP",   "JPE", "JPO", "CALL", "CC",   "CNC",  "CZ",   "CNZ",
+    "CM",   "CP",  "CPE", "CPO",  "RET",  "RC",  "RNC", "RZ",   "RNZ",  "RM",   "RP",   "RPE",
+    "RPO",  "RST", "HLT", "NOP",  "EI",   "DI",  "nop", "MOVE", "",     "1234"};
+constexpr std::string_view kNames[] = {"A",  "B",   "C", "D", "E", "H",  "L",  "M",
                                        "SP", "PSW", "X", "",  "a", "AB", "HL", "S"};
-constexpr std::string_view kNumbers[] = {"00",   "05",    "0F",       "10",   "7F",   "80",
-                                         "FF",   "1FF",   "12345",    "FFFF", "0000", "1G",
-                                         "3e",   "G",     "7",        "F72F", "F730", "F731",
-                                         "81FF", "8200",  "FFFFFFFF", "-1",   "0 1",  "A,B"};
+constexpr std::string_view kNumbers[] = {
+    "00", "05", "0F", "10",   "7F",   "80",   "FF",   "1FF",  "12345",    "FFFF", "0000", "1G",
+    "3e", "G",  "7",  "F72F", "F730", "F731", "81FF", "8200", "FFFFFFFF", "-1",   "0 1",  "A,B"};
 constexpr std::string_view kMonitor[] = {"0257", "023D", "0336", "02A6", "0294", "0295", "0298",
                                          "02D1", "02D4", "0282", "0287", "028C", "294",  "023d"};
 constexpr std::string_view kSeparators[] = {", ", ",", " ", "  ", " , ", ",,"};
@@ -81,9 +80,15 @@ Region RandomRegion(Rng& r) {
 
 std::string Operand(Rng& r, const Region& p) {
   switch (r(10)) {
-    case 0: case 1: case 2: case 3: return std::string(r.Pick(kNames));
-    case 4: case 5: case 6: return std::string(r.Pick(kNumbers));
-    case 7: case 8: return IntToHexText(p.Any(r));  // a target inside the program
+    case 0:
+    case 1:
+    case 2:
+    case 3: return std::string(r.Pick(kNames));
+    case 4:
+    case 5:
+    case 6: return std::string(r.Pick(kNumbers));
+    case 7:
+    case 8: return IntToHexText(p.Any(r));  // a target inside the program
     default: return std::string(r.Pick(kMonitor));
   }
 }
@@ -191,8 +196,9 @@ void LoadProgram(Twin& w, Rng& r, const Region& p) {
     regs.L = static_cast<uint8_t>(p.base + r(16));
   }
   const TFlags flags{uint8_t(r(2)), uint8_t(r(2)), uint8_t(r(2)), uint8_t(r(2)), uint8_t(r(2))};
-  const int32_t sps[] = {kPowerUpSP, p.base + p.size + 8, 0x8201, kMemLast + 1, p.Any(r),
-                         static_cast<int32_t>(kMemFirst + r(kMemSize))};
+  const int32_t sps[] = {kPowerUpSP, p.base + p.size + 8,
+                         0x8201,     kMemLast + 1,
+                         p.Any(r),   static_cast<int32_t>(kMemFirst + r(kMemSize))};
   const int32_t sp = r.Pick(sps);
   w.Both([&](Trainer& t) {
     t.m.R = regs;
@@ -207,18 +213,22 @@ void LoadProgram(Twin& w, Rng& r, const Region& p) {
 void Act(Twin& w, Rng& r, const Region& p, const std::string& imagePath) {
   const int32_t pc = w.kept.t.m.PC;
   switch (r(11)) {
-    case 0: case 1: case 2: {  // a text written into the next row or another one of the program
+    case 0:
+    case 1:
+    case 2: {  // a text written into the next row or another one of the program
       const int64_t row = RowOfAddress(r.OneIn(2) ? pc : p.Any(r));
       const std::string text = RandomLine(r, p);
       w.Both([&](Trainer& t) { t.listing.SetMnemonic(row, text); });
       break;
     }
-    case 3: case 4: {  // typing a line into the entry at the current row
+    case 3:
+    case 4: {  // typing a line into the entry at the current row
       const std::string line = TypedLine(r);
       w.Both([&](Trainer& t) { test::TypeProgram(t, t.Entry, pc, {line}); });
       break;
     }
-    case 5: case 6: {  // the keypad stores a byte into the row that runs next
+    case 5:
+    case 6: {  // the keypad stores a byte into the row that runs next
       const char hi = kKeys[r(16)], lo = kKeys[r(16)];
       const bool next = r.OneIn(3);
       w.Both([&](Trainer& t) {
@@ -319,10 +329,18 @@ long LineByLine(uint64_t seed, long lines) {
 
 // A million lines in all, in parts that each stay well inside a test's time under sanitizers.
 constexpr long kLinesPerPart = 250'000;
-TEST(DecodedLines, RandomProgramsLineByLine1) { EXPECT_EQ(LineByLine(1, kLinesPerPart), kLinesPerPart); }
-TEST(DecodedLines, RandomProgramsLineByLine2) { EXPECT_EQ(LineByLine(2, kLinesPerPart), kLinesPerPart); }
-TEST(DecodedLines, RandomProgramsLineByLine3) { EXPECT_EQ(LineByLine(3, kLinesPerPart), kLinesPerPart); }
-TEST(DecodedLines, RandomProgramsLineByLine4) { EXPECT_EQ(LineByLine(4, kLinesPerPart), kLinesPerPart); }
+TEST(DecodedLines, RandomProgramsLineByLine1) {
+  EXPECT_EQ(LineByLine(1, kLinesPerPart), kLinesPerPart);
+}
+TEST(DecodedLines, RandomProgramsLineByLine2) {
+  EXPECT_EQ(LineByLine(2, kLinesPerPart), kLinesPerPart);
+}
+TEST(DecodedLines, RandomProgramsLineByLine3) {
+  EXPECT_EQ(LineByLine(3, kLinesPerPart), kLinesPerPart);
+}
+TEST(DecodedLines, RandomProgramsLineByLine4) {
+  EXPECT_EQ(LineByLine(4, kLinesPerPart), kLinesPerPart);
+}
 
 // What a run leaves after each line, as far as both trainers can be held against each other
 // while each runs on its own.
@@ -347,8 +365,8 @@ struct RunSide {
 
   void Pass() {
     Trainer& t = s.t;
-    digests.push_back({t.m.R, t.m.Flags, t.m.PC, t.m.SP, t.Command.ByteValue,
-                       t.Command.PairValue, t.Command.PairValue2, s.view.data});
+    digests.push_back({t.m.R, t.m.Flags, t.m.PC, t.m.SP, t.Command.ByteValue, t.Command.PairValue,
+                       t.Command.PairValue2, s.view.data});
     if (static_cast<long>(digests.size()) >= limit) {
       RstKey(t);
     } else {
