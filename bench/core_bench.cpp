@@ -49,7 +49,7 @@ void BM_ExecuteLoopRecorded(benchmark::State& state) {
   LoadReferenceProgram(t);
   t.history.Begin(t);
   for (auto _ : state) {
-    ExecuteLine(t, t.Command, CurrentLine(t));
+    ExecuteCurrentLine(t, t.Command);
   }
   t.history.End(t);
   state.SetItemsProcessed(state.iterations());
