@@ -23,7 +23,7 @@ void Listing::SetCell(int col, int64_t row, std::string_view text) {
   std::string& cell = cols_[col][static_cast<size_t>(row)];
   if (cell == text) return;
   cell.assign(text);
-  if (col == kMnemCol) memo_[static_cast<size_t>(row)] = 0;  // the kept form was of the old text
+  memo_[static_cast<size_t>(row)] = 0;  // what the row kept may belong to its old text
   Touch(row);
 }
 
