@@ -4,8 +4,8 @@
 // again. A row that keeps the word 0 has not been decoded since its text last changed.
 //
 // Decoding is a pure function of the three split texts, so a kept form is exactly as good as
-// the text it came from; the listing forgets a row's form whenever that row's mnemonic text is
-// written (Listing::SetCell), and the next execution decodes the new text.
+// the text it came from; the listing forgets a row's form whenever a text of that row changes
+// (Listing::SetCell, which every writer goes through), and the next execution decodes anew.
 //
 // Operand names are resolved to codes, hexadecimal texts to their values (0 for a text that is
 // not hexadecimal, as HexTextToInt gives), and a line whose operand names nothing is turned

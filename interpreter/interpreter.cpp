@@ -42,34 +42,25 @@ bool Taken(const TFlags& f, uint8_t cond) {
 // The low digit of a value (LowDigit) without building its text in the everyday range.
 int32_t Low(int32_t v) { return static_cast<uint32_t>(v) <= 255 ? (v & 15) : LowDigit(v); }
 
+// B, C, D, E, H and L by their codes 0 to 5.
+constexpr uint8_t TRegisters::*kByteRegisters[6] = {&TRegisters::B, &TRegisters::C, &TRegisters::D,
+                                                    &TRegisters::E, &TRegisters::H, &TRegisters::L};
+
 // An 8-bit register by its code: A whole, the others a byte, M the memory byte at HL.
 [[gnu::always_inline]] inline int32_t ReadReg(const Machine& m, uint8_t r) {
-  switch (r) {
-    case 0: return m.R.B;
-    case 1: return m.R.C;
-    case 2: return m.R.D;
-    case 3: return m.R.E;
-    case 4: return m.R.H;
-    case 5: return m.R.L;
-    case kRegM: return m.Mem.Read(HL(m));
-    default: return m.R.A;
-  }
+  if (r < 6) return m.R.*kByteRegisters[r];
+  if (r == kRegA) return m.R.A;
+  return m.Mem.Read(HL(m));
 }
 
 // A takes the value whole, the others its low 8 bits; kNoReg takes nothing.
 [[gnu::always_inline]] inline void WriteReg(Machine& m, uint8_t r, int32_t value) {
-  const auto low = static_cast<uint8_t>(value);
-  switch (r) {
-    case 0: m.R.B = low; break;
-    case 1: m.R.C = low; break;
-    case 2: m.R.D = low; break;
-    case 3: m.R.E = low; break;
-    case 4: m.R.H = low; break;
-    case 5: m.R.L = low; break;
-    case kRegM: m.Mem.Write(HL(m), low); break;
-    case kRegA: m.R.A = value; break;
-    default: break;
-  }
+  if (r < 6)
+    m.R.*kByteRegisters[r] = static_cast<uint8_t>(value);
+  else if (r == kRegA)
+    m.R.A = value;
+  else if (r == kRegM)
+    m.Mem.Write(HL(m), static_cast<uint8_t>(value));
 }
 
 [[gnu::always_inline]] inline int32_t ReadPairOf(const Machine& m, uint8_t p) {

@@ -7,8 +7,8 @@
 //
 // The split and the match give a DecodedLine (decode.h), which is what actually runs. STEP and
 // RUN take it from the listing row of the program counter, where it is kept from the row's
-// first execution until its mnemonic text is next written; ExecuteLine decodes the text it is
-// given every time. Both run the same instructions on the same decoded form.
+// first execution until a text of the row next changes; ExecuteLine decodes the text it is
+// given every time. Both then run the same instruction handlers.
 #pragma once
 
 #include <cstdint>
@@ -42,7 +42,7 @@ struct LineEnd {
   bool paused;
 };
 // STEP and RUN: the line of the current row (the empty line outside the listing), decoded on
-// its row's first execution and kept by the listing until that row's mnemonic text changes.
+// its row's first execution and kept by the listing until a text of that row changes.
 LineEnd ExecuteCurrentLine(Core& c, TCommand& t);
 
 // Each returns whether the name named something; an unknown name leaves the command as it was.

@@ -27,7 +27,7 @@ void Listing::SetCell(int col, int64_t row, std::string_view text) {
   if (cell == text) return;
   if (journal) journal->Before(col, row, cell);
   cell.assign(text);
-  if (col == kMnemCol) memo_[static_cast<size_t>(row)] = 0;  // the kept form was of the old text
+  memo_[static_cast<size_t>(row)] = 0;  // what the row kept may belong to its old text
   Touch(row);
 }
 

@@ -51,8 +51,8 @@ class Listing {
   const std::string& CurrentCell(int col, int32_t pc) const;
 
   // A word the interpreter keeps per row for the row's mnemonic text (its decoded form). It
-  // reads 0 until kept and goes back to 0 whenever SetCell changes that text, so a kept word
-  // always belongs to the text the row holds now. Rows outside 0..30001 keep nothing.
+  // reads 0 until kept and goes back to 0 whenever SetCell changes a text of the row, so a
+  // kept word always belongs to the text the row holds now. Rows outside 0..30001 keep nothing.
   uint64_t LineMemo(int64_t row) const {
     return static_cast<uint64_t>(row) <= kLastRow ? memo_[static_cast<size_t>(row)] : 0;
   }

@@ -471,22 +471,21 @@ TEST(DecodedLines, KeyDuringRunChangesTheNextLine) {
   EXPECT_EQ(b.t.m.PC, 0x8201);
 }
 
-TEST(DecodedLines, OnlyAChangedMnemonicTextForgetsWhatARowKeeps) {
+TEST(DecodedLines, AChangedTextForgetsWhatItsRowKeeps) {
   Listing l;
   const uint64_t word = DecodedLine(Op::kNop).Word();
   l.KeepLineMemo(5, word);
-  l.SetCode(5, "3E");
-  l.SetCell(kAddrCol, 5, "8204");
   l.SetMnemonic(5, "");  // the same text as before
+  for (int64_t other : {4, 6}) {
+    l.SetMnemonic(other, "HLT");
+    l.SetCode(other, "76");
+  }
   EXPECT_EQ(l.LineMemo(5), word);
-  l.SetMnemonic(5, "NOP");
-  EXPECT_EQ(l.LineMemo(5), 0u);
-  l.KeepLineMemo(5, word);
-  l.SetMnemonic(4, "HLT");
-  l.SetMnemonic(6, "HLT");
-  EXPECT_EQ(l.LineMemo(5), word);
-  l.SetMnemonic(5, "NOP ");
-  EXPECT_EQ(l.LineMemo(5), 0u);
+  for (const int col : {kMnemCol, kCodeCol, kAddrCol}) {
+    l.KeepLineMemo(5, word);
+    l.SetCell(col, 5, "NOP");
+    EXPECT_EQ(l.LineMemo(5), 0u) << col;
+  }
   for (int64_t row : {-1L, 0L, int64_t{kLastRow}, int64_t{kLastRow} + 1}) {
     l.KeepLineMemo(row, word);
     EXPECT_EQ(l.LineMemo(row), row >= 0 && row <= kLastRow ? word : 0u) << row;
