@@ -1,6 +1,7 @@
 #include "listing/listing.h"
 
 #include <algorithm>
+#include <bit>
 
 #include "machine/numtext.h"
 
@@ -14,6 +15,8 @@ Listing::Listing() {
   for (auto& c : cols_) c.resize(kLastRow + 1);
   marks_.resize(kLastRow + 1);
   memo_.resize(kLastRow + 1);
+  starts_.resize(kLastRow + 1);
+  changed_.resize(kLastRow / 64 + 1);
 }
 
 const std::string& Listing::Cell(int col, int64_t row) const {
@@ -28,7 +31,42 @@ void Listing::SetCell(int col, int64_t row, std::string_view text) {
   if (journal) journal->Before(col, row, cell);
   cell.assign(text);
   memo_[static_cast<size_t>(row)] = 0;  // what the row kept may belong to its old text
+  if (col != kAddrCol && row <= decoded_) {
+    // The instruction holding the row, and all after it, must be decoded again. Instructions
+    // are at most three rows long, so its first row is at most two back.
+    int64_t start = row;
+    while (start > 1 && !starts_[static_cast<size_t>(start)]) --start;
+    decoded_ = start - 1;
+  }
   Touch(row);
+}
+
+void Listing::NoteInstruction(int64_t row, int length) {
+  if (row < 1 || row > kLastRow) return;
+  starts_[static_cast<size_t>(row)] = 1;
+  for (int64_t k = row + 1; k < row + length && k <= kLastRow; ++k)
+    starts_[static_cast<size_t>(k)] = 0;
+  // Only an instruction that ends in a shown row counts: past it the two passes differ (the
+  // full one never clears row 30001).
+  if (row == decoded_ + 1 && row + length - 1 <= kShownRows) decoded_ = row + length - 1;
+}
+
+void Listing::RestoreChangedRows(const Listing& from) {
+  for (int64_t word = changedLo_ / 64; changedLo_ <= changedHi_ && word <= changedHi_ / 64;
+       ++word) {
+    for (uint64_t bits = changed_[static_cast<size_t>(word)]; bits != 0; bits &= bits - 1) {
+      const int64_t row = word * 64 + std::countr_zero(bits);
+      if (row == 0) {
+        WriteHeader();
+        continue;
+      }
+      for (int c = kAddrCol; c <= kCodeCol; ++c) SetCell(c, row, from.Cell(c, row));
+      SetMark(row, from.Marked(row));
+    }
+  }
+  // The texts are now the same everywhere, so `from`'s progress holds here too.
+  starts_ = from.starts_;
+  decoded_ = from.decoded_;
 }
 
 const std::string& Listing::CurrentCell(int col, int32_t pc) const {
@@ -82,6 +120,8 @@ void Listing::MoveMarksUp(int64_t lo, int64_t hi) {
 
 Listing::Range Listing::TakeChangedRows() {
   const Range r{changedLo_, changedHi_};
+  if (r.lo <= r.hi)
+    std::fill(changed_.begin() + r.lo / 64, changed_.begin() + r.hi / 64 + 1, uint64_t{0});
   changedLo_ = kLastRow + 1;
   changedHi_ = 0;
   return r;

@@ -79,6 +79,18 @@ class Listing {
   void MoveMarksDown(int64_t lo, int64_t hi);
   void MoveMarksUp(int64_t lo, int64_t hi);
 
+  // The disassembly's progress (listing/opcodes.cpp makes it), so that a pass can begin at
+  // the first instruction a change reaches instead of at row 1. Rows 1..DecodedThrough() hold
+  // the mnemonics a pass from row 1 writes for the code texts held now, and end where an
+  // instruction ends; StartsInstruction tells which of them begin one. SetCell pulls the mark
+  // back to before the instruction of any row whose mnemonic or code text changes.
+  int64_t DecodedThrough() const { return decoded_; }
+  bool StartsInstruction(int64_t row) const {
+    return row >= 1 && row <= kLastRow && starts_[static_cast<size_t>(row)];
+  }
+  // A pass decoded an instruction of `length` rows at `row`.
+  void NoteInstruction(int64_t row, int length);
+
   // Told a cell's old text just before it changes; the history of STEP and RUN listens here
   // while it records. Null when nobody does.
   class Journal {
@@ -96,6 +108,9 @@ class Listing {
   };
   Range TakeChangedRows();
   Range ChangedRows() const { return {changedLo_, changedHi_}; }
+  // Makes this listing hold what `from` holds, given that the two were the same at the last
+  // TakeChangedRows: only the rows changed since are written back, far cheaper than a copy.
+  void RestoreChangedRows(const Listing& from);
   // Called when a text changes while no change is pending, so that a screen can schedule
   // one refresh for all the changes that follow.
   std::function<void()> onFirstChange;
@@ -105,12 +120,16 @@ class Listing {
     if (changedLo_ > changedHi_ && onFirstChange) onFirstChange();
     if (row < changedLo_) changedLo_ = row;
     if (row > changedHi_) changedHi_ = row;
+    changed_[static_cast<size_t>(row) / 64] |= uint64_t{1} << (row % 64);
   }
   std::vector<std::string> cols_[3];
   std::vector<bool> marks_;
   int64_t markCount_ = 0;
   std::vector<uint64_t> memo_;
+  std::vector<uint8_t> starts_;
+  int64_t decoded_ = 0;
   int64_t changedLo_ = kLastRow + 1, changedHi_ = 0;
+  std::vector<uint64_t> changed_;  // one bit a row, for the rows in that range that changed
 };
 
 }  // namespace tamrel

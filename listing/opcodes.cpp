@@ -1,5 +1,8 @@
 #include "listing/opcodes.h"
 
+#include <algorithm>
+#include <unordered_map>
+
 #include "machine/numtext.h"
 
 namespace tamrel {
@@ -83,10 +86,14 @@ const ComTable& ComTab() {
 }
 
 int FindOpcode(std::string_view text) {
-  const ComTable& t = ComTab();
-  for (int op = 0; op < 256; ++op)
-    if (t[op].TableText == text) return op;
-  return -1;
+  // Looked up on every keystroke; a text held by several opcodes keeps the lowest.
+  static const std::unordered_map<std::string_view, int> index = [] {
+    std::unordered_map<std::string_view, int> m;
+    for (int op = 0; op < 256; ++op) m.emplace(ComTab()[op].TableText, op);
+    return m;
+  }();
+  const auto it = index.find(text);
+  return it == index.end() ? -1 : it->second;
 }
 
 namespace {
@@ -115,7 +122,18 @@ int DecodeAt(Listing& l, int64_t row) {
 int DecodeInstruction(Listing& l, int64_t row, int64_t lastRow) {
   const int len = DecodeAt(l, row);
   for (int k = 1; k < len && row + k <= lastRow; ++k) l.SetMnemonic(row + k, {});
+  l.NoteInstruction(row, len);
   return len;
+}
+
+// Where a pass from row 1 may begin instead: rows already decoded for the codes held now would
+// only be written again with the texts they hold. A bounded pass counts instructions that end
+// past `limit`, so it never skips one of those.
+int64_t FirstRowToDecode(const Listing& l, int64_t limit) {
+  int64_t row = std::min(l.DecodedThrough() + 1, limit);
+  if (row <= 1) return 1;
+  while (!l.StartsInstruction(row)) --row;  // at most two rows back
+  return row;
 }
 
 }  // namespace
@@ -123,13 +141,14 @@ int DecodeInstruction(Listing& l, int64_t row, int64_t lastRow) {
 void FullDisassembly(Listing& l) {
   // Clearing every row first and then decoding leaves the same texts as clearing just the
   // continuation rows on the way, which is all this does. Row 30001 is never cleared.
-  for (int64_t row = 1; row <= kShownRows;) row += DecodeInstruction(l, row, kShownRows);
+  for (int64_t row = FirstRowToDecode(l, kShownRows); row <= kShownRows;)
+    row += DecodeInstruction(l, row, kShownRows);
 }
 
 void BoundedDisassembly(Listing& l, int64_t bound) {
   const int64_t limit = bound - 0x8200;
   int count = 0;
-  for (int64_t row = 1;;) {
+  for (int64_t row = FirstRowToDecode(l, limit);;) {
     const int len = DecodeInstruction(l, row, kLastRow);
     row += len;
     if (row > limit) ++count;

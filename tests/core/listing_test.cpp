@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <random>
+#include <string>
+
 #include "listing/opcodes.h"
+#include "machine/numtext.h"
 #include "support/started_trainer.h"
 
 namespace tamrel {
@@ -137,6 +141,119 @@ TEST(Disassembly, BoundedRepairsOnlyUpToItsStop) {
   b.t.listing.SetCode(RowOfAddress(0x9000), "76");  // far past the bound: not decoded
   BoundedDisassembly(b.t.listing, kStepBound);
   EXPECT_EQ(b.Mn(RowOfAddress(0x9000)), "NOP");
+}
+
+// Makes a listing forget how far it is decoded: a change of row 1 pulls that back to nothing.
+void Forget(Listing& l) {
+  const std::string m = l.Mnemonic(1);
+  l.SetMnemonic(1, m + "x");
+  l.SetMnemonic(1, m);
+}
+
+void ExpectSameMnemonics(const Listing& a, const Listing& b, int step) {
+  for (int64_t row = 1; row <= kLastRow; ++row)
+    ASSERT_EQ(a.Mnemonic(row), b.Mnemonic(row)) << "row " << row << " after step " << step;
+}
+
+// A pass begins at the first instruction the changes since the last one reach. Whatever the
+// changes, it must leave exactly the texts a pass from row 1 leaves: `fresh` sees the same
+// changes but forgets its progress before every pass.
+TEST(Disassembly, BeginningPastRowOneChangesNothing) {
+  StartedTrainer b;
+  Listing& kept = b.t.listing;
+  Listing fresh = kept;
+  std::mt19937 rng(20261208);
+  auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
+  // Changes gather where the trouble is: the first rows, the last ones, around the bounds.
+  auto row = [&]() -> int64_t {
+    switch (pick(4)) {
+      case 0: return 1 + pick(40);
+      case 1: return kLastRow - pick(12);
+      case 2: return RowOfAddress(kStepBound) - 20 + pick(40);
+      default: return 1 + pick(kLastRow);
+    }
+  };
+  auto code = [&]() -> std::string {
+    static const char* odd[] = {"", "3e", "G7", "123", "c3"};
+    if (pick(8) == 0) return odd[pick(5)];
+    // Mostly the openings of two- and three-byte instructions, which move every later start.
+    static const uint8_t longer[] = {0x01, 0x3E, 0xC3, 0xCD, 0xFE, 0x22, 0xD3, 0x32};
+    return std::string(ByteText(pick(2) ? longer[pick(8)] : static_cast<uint8_t>(pick(256))));
+  };
+  for (int step = 0; step < 1500; ++step) {
+    const int what = pick(10);
+    if (what < 5) {  // a few code texts, as typing, a keypad store or a shift writes them
+      for (int n = 1 + pick(4), at = static_cast<int>(row()); n > 0; --n, ++at) {
+        const std::string c = code();
+        const bool changes = at <= kLastRow && kept.Code(at) != c;
+        kept.TakeChangedRows();
+        kept.SetCode(at, c);
+        fresh.SetCode(at, c);
+        const Listing::Range r = kept.ChangedRows();
+        if (changes) {
+          ASSERT_TRUE(r.lo == at && r.hi == at) << "row " << at << " not reported";
+        }
+      }
+      continue;
+    }
+    if (what == 5) {  // a mnemonic put back, as a step back does
+      const int64_t at = row();
+      const std::string m = pick(2) ? "" : "MVI A, 07";
+      kept.SetMnemonic(at, m);
+      fresh.SetMnemonic(at, m);
+      continue;
+    }
+    Forget(fresh);
+    if (what == 6) {
+      FullDisassembly(kept);
+      FullDisassembly(fresh);
+    } else {
+      const int32_t bounds[] = {kStepBound,
+                                kRunBound,
+                                kShiftDownBound,
+                                0x8000,
+                                0x8201,
+                                0xF72F,
+                                static_cast<int32_t>(AddressOfRow(row())),
+                                0x8200 + pick(0x7600)};
+      const int32_t bound = bounds[pick(8)];
+      BoundedDisassembly(kept, bound);
+      BoundedDisassembly(fresh, bound);
+    }
+    ExpectSameMnemonics(kept, fresh, step);
+    if (HasFatalFailure()) return;
+  }
+}
+
+TEST(Disassembly, RestoringTheChangedRowsKeepsTheProgress) {
+  StartedTrainer b;
+  Listing& l = b.t.listing;
+  l.SetCode(3, "C3");  // a three-byte instruction reaches over rows 4 and 5
+  BoundedDisassembly(l, 0xF730);
+  l.TakeChangedRows();
+  const Listing before = l;
+  l.SetCode(3, "00");  // now rows 4 and 5 begin instructions of their own
+  l.SetCode(29999, "01");
+  l.SetMark(7, true);
+  BoundedDisassembly(l, 0xF730);
+  l.RestoreChangedRows(before);
+  for (int64_t row = 0; row <= kLastRow; ++row)
+    for (int c = kAddrCol; c <= kCodeCol; ++c) ASSERT_EQ(l.Cell(c, row), before.Cell(c, row));
+  EXPECT_FALSE(l.HasMarks());
+  // Decoding again finds nothing to change, and a change inside the restored instruction
+  // decodes it as a pass from row 1 does.
+  l.TakeChangedRows();
+  FullDisassembly(l);
+  const Listing::Range r = l.ChangedRows();
+  EXPECT_GT(r.lo, r.hi);
+  Listing fresh = l;
+  Forget(fresh);
+  l.SetCode(5, "12");
+  fresh.SetCode(5, "12");
+  BoundedDisassembly(l, kStepBound);
+  BoundedDisassembly(fresh, kStepBound);
+  EXPECT_EQ(l.Mnemonic(3), "JMP 1200");
+  ExpectSameMnemonics(l, fresh, 0);
 }
 
 TEST(Listing, SelectingARow) {
