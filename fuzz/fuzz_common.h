@@ -4,7 +4,8 @@
 // The machine after start-up (30001 rows, random fill, full disassembly) is built once. Each
 // input starts from it again: the memory is copied back whole (30 KB), and only the listing
 // rows the previous input changed are written back, so an input costs what it does, not what
-// start-up does.
+// start-up does. The listing keeps how far it is decoded, so a keystroke decodes only from the
+// row it changed.
 #pragma once
 
 #include <algorithm>
@@ -86,15 +87,13 @@ inline const Trainer& Template() {
 inline void Load(Trainer& t, Input& in) {
   const Trainer& base = Template();
   t.m = base.m;
-  // Only the rows the last run changed need restoring (all of them the first time). Address
-  // texts never change (CheckListing holds that), so only the two other columns come back.
+  // Only the rows the last run changed need restoring (all of them the first time).
   static bool first = true;
-  const Listing::Range r = first ? Listing::Range{0, kLastRow} : t.listing.ChangedRows();
-  const int firstCol = first ? kAddrCol : kMnemCol;
+  if (first)
+    t.listing = base.listing;
+  else
+    t.listing.RestoreChangedRows(base.listing);
   first = false;
-  for (int64_t row = std::max<int64_t>(r.lo, 1); row <= r.hi; ++row)
-    for (int c = firstCol; c <= kCodeCol; ++c) t.listing.SetCell(c, row, base.listing.Cell(c, row));
-  if (r.lo == 0) t.listing.WriteHeader();
   t.listing.TakeChangedRows();
   // Within an input these carry over from one line or key to the next, as in the program;
   // between inputs nothing may, or a finding would depend on the input before it.
