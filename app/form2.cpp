@@ -14,6 +14,7 @@
 #include "app/about.h"
 #include "app/cp1251.h"
 #include "app/guide.h"
+#include "app/options.h"
 #include "app/placement.h"
 #include "app/windowfit.h"
 #include "files/ihex.h"
@@ -40,7 +41,7 @@ QGroupBox* Group(QWidget* parent, const char* caption, int l, int t, int w, int 
   return g;
 }
 
-std::string Path(const QString& name) { return QFile::encodeName(name).toStdString(); }
+std::string Path(const QString& name) { return FileNameBytes(name); }
 
 // The horizontal rule under the entry line, drawn on the panel itself: a widget of its own
 // would be one more object, with nothing to say, for assistive technology.

@@ -93,8 +93,77 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
 
 QStringList ArgumentList(int argc, const char* const* argv) {
   QStringList list;
-  for (int i = 0; i < argc; ++i) list << QFile::decodeName(argv[i]);
+  for (int i = 0; i < argc; ++i) list << FileNameText(argv[i]);
   return list;
+}
+
+namespace {
+
+constexpr char16_t kEscape = 0xDC00;  // plus the byte: DC80h-DCFFh, never a character of its own
+
+// The length of the well-formed UTF-8 character at the start of `s`, or 0.
+size_t Utf8Length(std::string_view s, char32_t& c) {
+  const auto b = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
+  const unsigned char first = b(0);
+  size_t n = 0;
+  char32_t min = 0;
+  if (first < 0x80) {
+    c = first;
+    return 1;
+  } else if ((first & 0xE0) == 0xC0) {
+    n = 2, c = first & 0x1F, min = 0x80;
+  } else if ((first & 0xF0) == 0xE0) {
+    n = 3, c = first & 0x0F, min = 0x800;
+  } else if ((first & 0xF8) == 0xF0) {
+    n = 4, c = first & 0x07, min = 0x10000;
+  } else {
+    return 0;
+  }
+  if (s.size() < n) return 0;
+  for (size_t k = 1; k < n; ++k) {
+    if ((b(k) & 0xC0) != 0x80) return 0;
+    c = c << 6 | (b(k) & 0x3F);
+  }
+  // Overlong forms, surrogates and code points past 10FFFFh are not characters.
+  if (c < min || (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) return 0;
+  return n;
+}
+
+}  // namespace
+
+QString FileNameText(std::string_view bytes) {
+  QString text;
+  text.reserve(static_cast<qsizetype>(bytes.size()));
+  while (!bytes.empty()) {
+    char32_t c = 0;
+    size_t n = Utf8Length(bytes, c);
+    if (n == 0) {
+      text += QChar(static_cast<char16_t>(kEscape + static_cast<unsigned char>(bytes[0])));
+      n = 1;
+    } else {
+      text += QString::fromUcs4(&c, 1);
+    }
+    bytes.remove_prefix(n);
+  }
+  return text;
+}
+
+std::string FileNameBytes(const QString& name) {
+  std::string bytes;
+  QString run;  // text between escaped bytes, encoded as UTF-8 in one go
+  for (qsizetype k = 0; k < name.size(); ++k) {
+    const char16_t ch = name[k].unicode();
+    if (QChar::isHighSurrogate(ch) && k + 1 < name.size() && name[k + 1].isLowSurrogate()) {
+      run += name.mid(k++, 2);  // a character past FFFFh, whose second half may look escaped
+    } else if (ch >= kEscape + 0x80 && ch <= kEscape + 0xFF) {
+      bytes += run.toStdString();
+      run.clear();
+      bytes += static_cast<char>(ch - kEscape);
+    } else {
+      run += name[k];
+    }
+  }
+  return bytes + run.toStdString();
 }
 
 int Report(const CommandLine& c) {

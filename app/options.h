@@ -5,6 +5,8 @@
 
 #include <QString>
 #include <QStringList>
+#include <string>
+#include <string_view>
 
 namespace tamrel {
 
@@ -31,8 +33,15 @@ constexpr int kUsageError = 2;
 // the application object, which reads them again.
 CommandLine ParseCommandLine(const QStringList& arguments);
 
-// The process's arguments, decoded as the system encodes file names.
+// The process's arguments, decoded as FileNameText decodes file names.
 QStringList ArgumentList(int argc, const char* const* argv);
+
+// A file name's bytes as text: UTF-8, with every byte that is not part of a UTF-8 character
+// kept as one of the code points DC80h-DCFFh, so that a name written in another encoding (an
+// old disk's code page 1251, say) still names its file. FileNameBytes gives back exactly the
+// bytes, and the UTF-8 of any other text.
+QString FileNameText(std::string_view bytes);
+std::string FileNameBytes(const QString& name);
 
 // Prints a command line's texts; the status to end with.
 int Report(const CommandLine& c);

@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cstdio>
 #include <deque>
 
 #include "app/form2.h"
@@ -151,6 +152,57 @@ class CommandLineTest : public QObject {
     const char* argv[] = {"tamrel-emul", "\xD0\xBF\xD1\x80\xD0\xB8.mem", "--no-web-page"};
     QCOMPARE(ArgumentList(3, argv),
              (QStringList{"tamrel-emul", QString::fromUtf8("при.mem"), "--no-web-page"}));
+  }
+
+  // Whatever bytes a name is made of, the window opens exactly those: a name from an old disk
+  // in code page 1251 is not valid UTF-8.
+  void fileNamesKeepTheirBytes_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("utf8");
+    QTest::newRow("ASCII") << QByteArray("image.mem") << true;
+    QTest::newRow("Cyrillic UTF-8") << QByteArray("\xD0\xBF\xD1\x80\xD0\xB8.mem") << true;
+    QTest::newRow("four-byte character") << QByteArray("\xF0\x9F\x98\x80") << true;
+    // Its second UTF-16 half is DCBAh, which alone would stand for the byte BAh.
+    QTest::newRow("second half like a byte") << QByteArray("\xF0\xBA\xB2\xBA") << true;
+    QTest::newRow("code page 1251") << QByteArray("\xCF\xF0\xE8\xEC\xE5\xF0.mem") << false;
+    QTest::newRow("lone continuation") << QByteArray(
+                                              "a\x80"
+                                              "b")
+                                       << false;
+    QTest::newRow("overlong slash") << QByteArray("\xC0\xAF") << false;
+    QTest::newRow("encoded surrogate") << QByteArray("\xED\xA0\x80") << false;
+    QTest::newRow("past 10FFFF") << QByteArray("\xF4\x90\x80\x80") << false;
+    QTest::newRow("cut short") << QByteArray("x\xE2\x82") << false;
+    QTest::newRow("escape's own UTF-8 text") << QByteArray("\xED\xB3\x8F") << false;
+  }
+
+  void fileNamesKeepTheirBytes() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, utf8);
+    const QString text = FileNameText(bytes.toStdString());
+    QCOMPARE(QByteArray::fromStdString(FileNameBytes(text)), bytes);
+    if (utf8) QCOMPARE(text, QString::fromUtf8(bytes));
+  }
+
+  void aFileInAnotherEncodingOpensFromTheCommandLine() {
+    QTemporaryDir dir;
+    const std::string path = QFile::encodeName(dir.path()).toStdString() + "/\xCF\xF0\xE8.mem";
+    QByteArray image(30000, '\x00');
+    image[0] = '\x3E';
+    image[1] = '\x07';
+    {
+      std::FILE* f = std::fopen(path.c_str(), "wb");
+      QVERIFY(f != nullptr);
+      QCOMPARE(std::fwrite(image.data(), 1, 30000, f), size_t{30000});
+      std::fclose(f);
+    }
+    const char* argv[] = {"tamrel-emul", path.c_str()};
+    const CommandLine c = ParseCommandLine(ArgumentList(2, argv));
+    Window w;
+    w.form.OpenFile(c.options.file);
+    std::remove(path.c_str());  // a name the temporary folder could not spell to remove it
+    QCOMPARE(w.dialogs.errors, QStringList{});
+    QCOMPARE(w.form.Edit3->text(), QString("MVI A, 07"));
   }
 
   // A file named on the command line is opened exactly as "Открыть" opens the same name: the
