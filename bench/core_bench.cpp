@@ -135,11 +135,19 @@ void FillRandom(Trainer& t) {
   });
 }
 
+// A pass starts at the first instruction a change reaches; a change in row 1 makes every pass
+// a whole one.
+void ChangeRowOne(Trainer& t, bool odd) { t.listing.SetCode(1, odd ? "01" : "00"); }
+
 void BM_FullDisassembly(benchmark::State& state) {
   test::NullView view;
   Trainer t(view, test::NoSleep);
   FillRandom(t);
-  for (auto _ : state) FullDisassembly(t.listing);
+  bool odd = false;
+  for (auto _ : state) {
+    ChangeRowOne(t, odd = !odd);
+    FullDisassembly(t.listing);
+  }
   state.SetItemsProcessed(state.iterations() * kShownRows);
 }
 BENCHMARK(BM_FullDisassembly)->Unit(benchmark::kMicrosecond);
@@ -148,9 +156,27 @@ void BM_BoundedDisassemblyStep(benchmark::State& state) {
   test::NullView view;
   Trainer t(view, test::NoSleep);
   FillRandom(t);
-  for (auto _ : state) BoundedDisassembly(t.listing, kStepBound);
+  bool odd = false;
+  for (auto _ : state) {
+    ChangeRowOne(t, odd = !odd);
+    BoundedDisassembly(t.listing, kStepBound);
+  }
 }
 BENCHMARK(BM_BoundedDisassemblyStep)->Unit(benchmark::kMicrosecond);
+
+// One keystroke that completes an opcode at the PC (8200h or F700h), as typing a program does.
+void BM_TypeOpcode(benchmark::State& state) {
+  test::NullView view;
+  Trainer t(view, test::NoSleep);
+  FillRandom(t);
+  t.m.PC = static_cast<int32_t>(state.range(0));
+  bool odd = false;
+  for (auto _ : state) {
+    odd = !odd;
+    TypeIntoEntry(t, t.Entry, odd ? "NO" : "HL", odd ? 'P' : 'T');
+  }
+}
+BENCHMARK(BM_TypeOpcode)->Arg(0x8200)->Arg(0xF700)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace tamrel
