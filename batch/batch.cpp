@@ -326,10 +326,7 @@ struct BatchRunner::State {
   }
   // Back to the state just built: whatever a file and its run changed is put back.
   void Reset() {
-    const Listing::Range changed = t.listing.TakeChangedRows();
-    for (int64_t row = changed.lo; row <= changed.hi; ++row)
-      for (int col : {kAddrCol, kMnemCol, kCodeCol})
-        t.listing.SetCell(col, row, powerUp.Cell(col, row));
+    t.listing.RestoreChangedRows(powerUp);
     t.listing.TakeChangedRows();
     t.m = Machine{};
     t.Entry = LineEntry{};

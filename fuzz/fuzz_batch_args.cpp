@@ -1,6 +1,12 @@
 // The batch runner's command line, as NUL-separated words: whatever it accepts is a set of
-// options the runner can follow, and whatever it refuses comes with a text saying why.
+// options the runner can follow, and whatever it refuses comes with a text saying why. Every
+// accepted file name is then run (in an empty folder, so it is never found) and its report
+// must be one valid JSON object in UTF-8, whatever bytes the name holds; every word also goes
+// through the report's text encoding as a code page 1251 text.
+#include <unistd.h>
+
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -9,6 +15,79 @@
 
 using namespace tamrel;
 
+namespace {
+
+// Well-formed UTF-8 (no overlong forms, surrogates or code points past 10FFFFh).
+bool IsUtf8(std::string_view s) {
+  for (size_t k = 0; k < s.size();) {
+    const auto b = [&](size_t i) { return static_cast<uint8_t>(s[k + i]); };
+    const size_t n = b(0) < 0x80                    ? 1
+                     : b(0) >= 0xC2 && b(0) <= 0xDF ? 2
+                     : b(0) >= 0xE0 && b(0) <= 0xEF ? 3
+                     : b(0) >= 0xF0 && b(0) <= 0xF4 ? 4
+                                                    : 0;
+    if (n == 0 || k + n > s.size()) return false;
+    for (size_t i = 1; i < n; ++i)
+      if ((b(i) & 0xC0) != 0x80) return false;
+    if (n > 2 && ((b(0) == 0xE0 && b(1) < 0xA0) || (b(0) == 0xED && b(1) >= 0xA0) ||
+                  (b(0) == 0xF0 && b(1) < 0x90) || (b(0) == 0xF4 && b(1) >= 0x90)))
+      return false;
+    k += n;
+  }
+  return true;
+}
+
+// The length of the JSON string literal at the start of `s`, or 0 if there is none.
+size_t StringLiteral(std::string_view s) {
+  if (s.empty() || s[0] != '"') return 0;
+  for (size_t k = 1; k < s.size(); ++k) {
+    const auto c = static_cast<uint8_t>(s[k]);
+    if (c == '"') return k + 1;
+    if (c < 0x20) return 0;
+    if (c != '\\') continue;
+    if (++k == s.size()) return 0;
+    if (s[k] == 'u') {
+      if (k + 4 >= s.size()) return 0;
+      for (size_t i = 1; i <= 4; ++i)
+        if (!std::isxdigit(static_cast<unsigned char>(s[k + i]))) return 0;
+      k += 4;
+    } else if (std::string_view("\"\\/bfnrt").find(s[k]) == std::string_view::npos) {
+      return 0;
+    }
+  }
+  return 0;
+}
+
+// One JSON object on one line: strings are valid literals, everything between them is the
+// punctuation, numbers and words a report uses, and braces balance.
+bool IsJsonObject(std::string_view s) {
+  if (!IsUtf8(s) || s.size() < 2 || s.front() != '{' || s.back() != '}') return false;
+  int depth = 0;
+  for (size_t k = 0; k < s.size();) {
+    if (s[k] == '"') {
+      const size_t n = StringLiteral(s.substr(k));
+      if (n == 0) return false;
+      k += n;
+      continue;
+    }
+    if (s[k] == '{') ++depth;
+    if (s[k] == '}' && --depth < 0) return false;
+    if (std::string_view("{}:,0123456789").find(s[k]) == std::string_view::npos) return false;
+    ++k;
+  }
+  return depth == 0;
+}
+
+const std::string& EmptyFolder() {
+  static const std::string dir = [] {
+    std::string tmpl = (std::filesystem::temp_directory_path() / "tamrel-fuzz-XXXXXX").string();
+    return std::string(::mkdtemp(tmpl.data()));
+  }();
+  return dir;
+}
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<std::string> args(1);
   for (size_t i = 0; i < size; ++i) {
@@ -16,6 +95,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       args.emplace_back();
     else
       args.back().push_back(static_cast<char>(data[i]));
+  }
+  for (const std::string& a : args) {
+    const std::string text = JsonString(a);
+    if (StringLiteral(text) != text.size() || !IsUtf8(text)) fuzz::Fail("a text is no JSON string");
   }
   BatchOptions o;
   if (const auto err = ParseBatchArgs(args, o)) {
@@ -34,6 +117,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                          "SP", "CY", "P", "AC", "Z", "S"};
     if (std::find(std::begin(kNames), std::end(kNames), s.name) == std::end(kNames))
       fuzz::Fail("a setting of no register or flag");
+  }
+  static BatchRunner runner;
+  o.files.resize(std::min<size_t>(o.files.size(), 4));  // more only repeat the same paths
+  for (std::string name : o.files) {
+    std::replace(name.begin(), name.end(), '/', '_');  // never leaves the empty folder
+    const BatchReport r = runner.Run(EmptyFolder() + '/' + name, o);
+    if (r.status != kBatchFailed) fuzz::Fail("a missing file was run");
+    if (!IsJsonObject(r.json)) fuzz::Fail("a report is no JSON object");
   }
   return 0;
 }

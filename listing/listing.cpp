@@ -52,8 +52,8 @@ void Listing::NoteInstruction(int64_t row, int length) {
 }
 
 void Listing::RestoreChangedRows(const Listing& from) {
-  for (int64_t word = changedLo_ / 64; changedLo_ <= changedHi_ && word <= changedHi_ / 64;
-       ++word) {
+  if (changedLo_ > changedHi_) return;  // the same texts, and this listing's own progress holds
+  for (int64_t word = changedLo_ / 64; word <= changedHi_ / 64; ++word) {
     for (uint64_t bits = changed_[static_cast<size_t>(word)]; bits != 0; bits &= bits - 1) {
       const int64_t row = word * 64 + std::countr_zero(bits);
       if (row == 0) {
