@@ -7,7 +7,7 @@
 // Every STEP or RUN pressed outside a RUN leaves one step-back entry (none survive an edit),
 // and stepping back gives the machine exactly as it was before that key. A RUN that ends at a
 // breakpoint stands on a marked row.
-#include <vector>
+#include <deque>
 
 #include "fuzz_common.h"
 
@@ -23,9 +23,9 @@ struct Panel : test::NullView {
   fuzz::Input* in = nullptr;
   int passes = 0;
   int runs = 0;
-  int gap = 0;                             // lines still to run before the next key is pressed
-  int running = 0;                         // RUNs going on
-  std::vector<Machine>* before = nullptr;  // the machine before each step-back entry
+  int gap = 0;                            // lines still to run before the next key is pressed
+  int running = 0;                        // RUNs going on
+  std::deque<Machine>* before = nullptr;  // the machine before each step-back entry
   void ProcessEvents() override;
 };
 
@@ -126,7 +126,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   t.EventSlice = std::chrono::microseconds(0);
   fuzz::Input in{data, size};
   fuzz::Load(t, in);
-  std::vector<Machine> before;
+  std::deque<Machine> before;
   view.t = &t;
   view.in = &in;
   view.before = &before;

@@ -2,8 +2,9 @@
 # Builds the libFuzzer targets with clang, replays the kept corpus (fuzz/corpus/<target>/)
 # through every target, then fuzzes each one for a bounded time.
 #
-#   tools/fuzz.sh [SECONDS]     replay, then fuzz each target for SECONDS (60 if not given)
-#                               or 1,000,000 inputs, whichever comes first
+#   tools/fuzz.sh [SECONDS]     replay, then fuzz each target for SECONDS (60 if not given; more
+#                               for a target fuzz/CMakeLists.txt gives more) or 1,000,000
+#                               inputs, whichever comes first
 #   tools/fuzz.sh --replay      replay the kept corpus only
 #   tools/fuzz.sh --merge DIR   fold DIR/<target>/ into the kept corpus, minimised
 #
@@ -81,7 +82,7 @@ run() {
   fi
 }
 
-while read -r target dict; do
+while read -r target times dict; do
   corpus="fuzz/corpus/$target"
   case "$mode" in
     merge)
@@ -117,12 +118,12 @@ while read -r target dict; do
 done <"$bin/targets.txt"
 
 if [[ $mode == fuzz && ${#failed[@]} -eq 0 ]]; then
-  while read -r target dict; do
+  while read -r target times dict; do
     mkdir -p "$work/corpus"
     cp -r "fuzz/corpus/$target" "$work/corpus/$target"
-    opts=(-max_total_time="$seconds" -runs=1000000 -print_final_stats=1)
+    opts=(-max_total_time="$((seconds * times))" -runs=1000000 -print_final_stats=1)
     [[ -n $dict ]] && opts+=(-dict="fuzz/dict/$dict")
-    echo "== fuzz_$target (${seconds} s or 1,000,000 inputs${dict:+, dictionary $dict})"
+    echo "== fuzz_$target ($((seconds * times)) s or 1,000,000 inputs${dict:+, dictionary $dict})"
     run "$target" "${opts[@]}" "$work/corpus/$target" || continue
     # Inputs per second of the fuzzer's own processor time (what the machine's other work
     # does not change), and of the clock.
