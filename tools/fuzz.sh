@@ -82,7 +82,7 @@ run() {
   fi
 }
 
-while read -r target times dict; do
+while read -r target times max_len dict; do
   corpus="fuzz/corpus/$target"
   case "$mode" in
     merge)
@@ -118,10 +118,11 @@ while read -r target times dict; do
 done <"$bin/targets.txt"
 
 if [[ $mode == fuzz && ${#failed[@]} -eq 0 ]]; then
-  while read -r target times dict; do
+  while read -r target times max_len dict; do
     mkdir -p "$work/corpus"
     cp -r "fuzz/corpus/$target" "$work/corpus/$target"
-    opts=(-max_total_time="$((seconds * times))" -runs=1000000 -print_final_stats=1)
+    opts=(-max_total_time="$((seconds * times))" -runs=1000000 -max_len="$max_len"
+      -print_final_stats=1)
     [[ -n $dict ]] && opts+=(-dict="fuzz/dict/$dict")
     echo "== fuzz_$target ($((seconds * times)) s or 1,000,000 inputs${dict:+, dictionary $dict})"
     run "$target" "${opts[@]}" "$work/corpus/$target" || continue
