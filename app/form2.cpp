@@ -20,7 +20,7 @@
 #include "files/ihex.h"
 #include "files/memfile.h"
 #include "files/printout.h"
-#include "listing/shift.h"
+#include "edit/shift.h"
 #include "machine/numtext.h"
 
 namespace tamrel {

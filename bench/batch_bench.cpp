@@ -10,7 +10,7 @@
 
 #include "batch/batch.h"
 #include "files/memfile.h"
-#include "listing/lineentry.h"
+#include "edit/lineentry.h"
 #include "panel/trainer.h"
 #include "support/program.h"
 #include "support/views.h"

@@ -6,7 +6,7 @@
 
 #include <random>
 
-#include "listing/lineentry.h"
+#include "edit/lineentry.h"
 #include "listing/opcodes.h"
 #include "panel/trainer.h"
 #include "support/program.h"

@@ -1,5 +1,9 @@
-# The core is built as one static library per folder, stacked one way:
-#   machine -> core + listing -> interpreter -> panel -> files
+# The core is built as one static library per folder, each built on the ones named after it:
+#   machine                        nothing
+#   listing                        machine
+#   core                           listing
+#   edit, interpreter, files       core (side by side: none sees another)
+#   panel                          interpreter and edit
 # Each library sees the headers of its own folders and of the layers below it, and nothing
 # else: an #include of a folder above fails to compile instead of quietly tying the layers
 # into a knot. The visible folders are links in a directory of the build tree per layer.

@@ -5,7 +5,7 @@
 #include <set>
 
 #include "fuzz_common.h"
-#include "listing/shift.h"
+#include "edit/shift.h"
 #include "panel/trainer.h"
 
 using namespace tamrel;

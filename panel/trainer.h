@@ -13,7 +13,7 @@
 #include <string>
 
 #include "interpreter/interpreter.h"
-#include "listing/lineentry.h"
+#include "edit/lineentry.h"
 #include "panel/history.h"
 
 namespace tamrel {

@@ -9,7 +9,7 @@
 
 #include "app/form2.h"
 #include "files/memfile.h"
-#include "listing/lineentry.h"
+#include "edit/lineentry.h"
 #include "machine/numtext.h"
 #include "support/program.h"
 #include "support/views.h"

@@ -9,7 +9,7 @@
 #include "files/memfile.h"
 #include "files/printout.h"
 #include "listing/opcodes.h"
-#include "listing/shift.h"
+#include "edit/shift.h"
 #include "machine/numtext.h"
 #include "support/files.h"
 #include "support/started_trainer.h"

@@ -16,7 +16,7 @@
 
 #include "files/memfile.h"
 #include "listing/opcodes.h"
-#include "listing/shift.h"
+#include "edit/shift.h"
 #include "machine/numtext.h"
 #include "support/files.h"
 #include "support/program.h"

@@ -5,7 +5,7 @@
 #include <initializer_list>
 #include <string_view>
 
-#include "listing/lineentry.h"
+#include "edit/lineentry.h"
 
 namespace tamrel::test {
 

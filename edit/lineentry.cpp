@@ -1,4 +1,4 @@
-#include "listing/lineentry.h"
+#include "edit/lineentry.h"
 
 #include "listing/opcodes.h"
 #include "machine/numtext.h"

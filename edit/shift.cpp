@@ -1,4 +1,4 @@
-#include "listing/shift.h"
+#include "edit/shift.h"
 
 #include <algorithm>
 
