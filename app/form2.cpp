@@ -17,10 +17,10 @@
 #include "app/options.h"
 #include "app/placement.h"
 #include "app/windowfit.h"
+#include "edit/shift.h"
 #include "files/ihex.h"
 #include "files/memfile.h"
 #include "files/printout.h"
-#include "edit/shift.h"
 #include "machine/numtext.h"
 
 namespace tamrel {

@@ -9,8 +9,8 @@
 #include <sstream>
 
 #include "batch/batch.h"
-#include "files/memfile.h"
 #include "edit/lineentry.h"
+#include "files/memfile.h"
 #include "panel/trainer.h"
 #include "support/program.h"
 #include "support/views.h"

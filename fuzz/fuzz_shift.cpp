@@ -4,8 +4,8 @@
 // dropped).
 #include <set>
 
-#include "fuzz_common.h"
 #include "edit/shift.h"
+#include "fuzz_common.h"
 #include "panel/trainer.h"
 
 using namespace tamrel;

@@ -12,8 +12,8 @@
 #include <cstdint>
 #include <string>
 
-#include "interpreter/interpreter.h"
 #include "edit/lineentry.h"
+#include "interpreter/interpreter.h"
 #include "panel/history.h"
 
 namespace tamrel {

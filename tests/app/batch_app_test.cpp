@@ -8,8 +8,8 @@
 #include <deque>
 
 #include "app/form2.h"
-#include "files/memfile.h"
 #include "edit/lineentry.h"
+#include "files/memfile.h"
 #include "machine/numtext.h"
 #include "support/program.h"
 #include "support/views.h"

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "edit/shift.h"
 #include "files/memfile.h"
 #include "files/printout.h"
 #include "listing/opcodes.h"
-#include "edit/shift.h"
 #include "machine/numtext.h"
 #include "support/files.h"
 #include "support/started_trainer.h"

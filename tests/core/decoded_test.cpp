@@ -14,9 +14,9 @@
 #include <string_view>
 #include <vector>
 
+#include "edit/shift.h"
 #include "files/memfile.h"
 #include "listing/opcodes.h"
-#include "edit/shift.h"
 #include "machine/numtext.h"
 #include "support/files.h"
 #include "support/program.h"
