@@ -21,7 +21,8 @@ namespace {
 // UTF-16 for a UTF-8 name; nothing when the bytes are not UTF-8 (no file can have that name).
 // `lossy` puts U+FFFD for such bytes instead.
 std::optional<std::wstring> Wide(const std::string& utf8, bool lossy = false) {
-  if (utf8.empty() || utf8.size() > INT_MAX) return std::wstring();
+  if (utf8.size() > INT_MAX) return std::nullopt;
+  if (utf8.empty()) return std::wstring();
   const DWORD flags = lossy ? 0 : MB_ERR_INVALID_CHARS;
   const int size = static_cast<int>(utf8.size());
   const int n = MultiByteToWideChar(CP_UTF8, flags, utf8.data(), size, nullptr, 0);
@@ -222,7 +223,7 @@ std::optional<WriteFailure> WriteFileSafely(const std::string& path, std::string
   if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_READONLY) != 0)
     return WriteFailure{WriteFailure::Create, EACCES};
   // Opening the target for writing asks the system itself whether the user may write it (a
-  // read-only file is refused here); it changes nothing.
+  // file another program holds without sharing it is refused here); it changes nothing.
   Fd open(_wopen(target.c_str(), _O_WRONLY | _O_BINARY));
   if (open.get() < 0) {
     if (errno != ENOENT) return WriteFailure{WriteFailure::Create, errno};
@@ -236,7 +237,7 @@ std::optional<WriteFailure> WriteFileSafely(const std::string& path, std::string
   // Closed before the replacement: an open file cannot be replaced.
   const std::wstring final = FinalName(open.get(), target);
   open.Close();
-  const Outcome o = Replace(final, attrs, bytes, write);
+  const Outcome o = Replace(final, attrs == INVALID_FILE_ATTRIBUTES ? 0 : attrs, bytes, write);
   if (o.what == Outcome::Failed) return o.failure;
   if (o.what == Outcome::Done) return std::nullopt;
   Fd again(_wopen(final.c_str(), _O_WRONLY | _O_BINARY));
