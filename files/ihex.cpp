@@ -1,11 +1,6 @@
 #include "files/ihex.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 
 #include "core/core.h"
@@ -91,29 +86,6 @@ std::optional<std::string> RecordBytes(std::string_view digits, size_t line,
   if (bytes.back() != expected)
     return AtLine(line, "неверная контрольная сумма ", ByteText(bytes.back())) +
            Cp1251(", должна быть ") + std::string(ByteText(expected));
-  return std::nullopt;
-}
-
-std::optional<std::string> ReadWholeFile(const std::string& path, std::string& text) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return FileErrorText(errno, path);
-  struct stat st {};
-  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-    ::close(fd);
-    return FileErrorText(EISDIR, path);
-  }
-  text.clear();
-  char buf[65536];
-  int err = 0;
-  for (;;) {
-    const ssize_t n = ::read(fd, buf, sizeof buf);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) err = errno;
-    if (n <= 0) break;
-    text.append(buf, static_cast<size_t>(n));
-  }
-  ::close(fd);
-  if (err != 0) return FileErrorText(err, path);
   return std::nullopt;
 }
 

@@ -34,6 +34,9 @@ struct WriteFailure {
 std::optional<WriteFailure> WriteFileSafely(const std::string& path, std::string_view bytes,
                                             WriteFn write = nullptr);
 
+// Reads a whole file into `bytes`; a file that cannot be read gives Open's failure texts.
+std::optional<std::string> ReadWholeFile(const std::string& path, std::string& bytes);
+
 // The texts the trainer shows for a failed file operation, by system error number.
 std::string FileErrorText(int err, const std::string& path);
 
