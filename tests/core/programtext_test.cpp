@@ -82,6 +82,14 @@ const struct Accepted {
     {"RST 7\nPUSH PSW\nCPI 0D\nIN 05\nLXI SP, F72F", 0x8200,
      "8200:FF 8201:F5 8202:FE 8203:0D 8204:DB 8205:05 8206:31 8207:2F 8208:F7", 0x8209},
     {"NOP", 0xF730, "F72F:11 F730:00", 0xF731},
+    // The example of the README and the guide, annotations and all.
+    {"; countdown                          ; blank lines and text after \";\" are left out\n"
+     "MVI B, 03                            ; an instruction as the entry line takes it\n"
+     "DCR B\nJNZ 8202                             ; an address high byte first\nHLT\n"
+     "DB 12, 34                            ; data bytes\n"
+     "8300    MVI A, 05       3E           ; the print-out's own lines\n"
+     "8301                    05\n",
+     0x8200, "8200:06 8201:03 8206:76 8207:12 8208:34 8209:11 8300:3E 8301:05", 0x8302},
 };
 
 TEST(ProgramText, StoresEachKindOfLine) {
