@@ -195,9 +195,13 @@ std::optional<std::string> ReadProgramText(std::string_view text, int32_t pc,
   int64_t at = pc;
   size_t number = 0;
   while (!text.empty()) {
-    const size_t nl = text.find('\n');
+    // Lines end in LF, CR LF or a lone CR.
+    const size_t nl = text.find_first_of("\r\n");
     const std::string_view raw = text.substr(0, nl);
-    text.remove_prefix(nl == std::string_view::npos ? text.size() : nl + 1);
+    const size_t next = nl == std::string_view::npos   ? text.size()
+                        : text.substr(nl, 2) == "\r\n" ? nl + 2
+                                                       : nl + 1;
+    text.remove_prefix(next);
     ProgramLine line;
     line.number = ++number;
     if (!PrintoutColumns(Trimmed(raw), line)) {

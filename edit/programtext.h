@@ -27,7 +27,7 @@ struct ProgramLine {
   enum Kind : uint8_t { kInstruction, kData, kPrintout };
   Kind kind = kInstruction;
   size_t number = 0;               // 1 for the text's first line
-  std::string text;                // the line as typed: tidied, without its comment
+  std::string text;                // an instruction as typed: tidied, without its comment
   int32_t addr = 0;                // where its first byte goes
   std::vector<std::string> codes;  // the code texts it stores, from `addr` on
 };
