@@ -116,8 +116,6 @@ void Run::Begin(uint64_t maxLines) {
   lines_ = 0;
   end_ = RunEnd::Limit;
   t_.StopRequest = false;
-  t_.view->ShowAddress("");
-  t_.view->ShowData("");
 }
 
 SliceEnd Run::Slice(uint64_t lines, std::chrono::nanoseconds) {

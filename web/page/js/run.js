@@ -37,8 +37,9 @@ export class Runner {
     const end = this.core.runSlice(this.lines, SLICE_MS);
     const dt = performance.now() - t0;
     this.longest = Math.max(this.longest, dt);
-    if (dt < SLICE_MS / 2) this.lines = Math.min(this.lines * 2, 1e8);
-    else if (dt > SLICE_MS) this.lines = Math.max(1000, Math.floor((this.lines * SLICE_MS * 0.75) / dt));
+    // Aim at three quarters of a slice, growing at most twofold at a time.
+    const aim = (this.lines * SLICE_MS * 0.75) / Math.max(dt, 0.01);
+    this.lines = Math.max(1000, Math.floor(Math.min(aim, this.lines * 2, 1e8)));
     if (end === ENDED) {
       const result = this.core.finishRun();
       for (const el of this.live) el.removeAttribute('aria-busy');
