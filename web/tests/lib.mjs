@@ -44,7 +44,8 @@ export async function browser() {
     headless: true,
     userDataDir: profile,
     args: ['--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking',
-      '--disable-component-update', '--disable-sync', '--disable-dev-shm-usage'],
+      '--disable-component-update', '--disable-sync', '--disable-dev-shm-usage',
+      ...(process.env.TAMREL_FAST_FRAMES ? ['--disable-frame-rate-limit', '--disable-gpu-vsync'] : [])],
   });
   b.on('disconnected', () => setTimeout(() => {
     try { fs.rmSync(profile, { recursive: true, force: true, maxRetries: 5 }); } catch { /* left to the system */ }

@@ -30,7 +30,8 @@ const page = {
   showEntry(t) { $('Edit3').value = t; },
   showStackPointer(t) { shown.stackPointer = t; schedule(); },
   showRegisters(r) { shown.registers = r; schedule(); },
-  showFlags(f) { shown.flags = f; schedule(); },
+  // At once: a click on a box right after takes all five boxes as they stand.
+  showFlags(f) { shown.flags = f; f.forEach((on, i) => { $(`CheckBox${i + 1}`).checked = on; }); },
   showSelection(row) { grid.select(row, grid.col, false); },
 };
 
@@ -49,7 +50,6 @@ function draw() {
   setText($('Label1'), shown.stackPointer);
   const cells = $('StringGrid2').querySelectorAll('[data-reg]');
   shown.registers.forEach((t, i) => setText(cells[i], t));
-  shown.flags.forEach((on, i) => { $(`CheckBox${i + 1}`).checked = on; });
   const changed = core.takeChangedRows();
   if (changed.lo <= changed.hi) grid.draw(changed);
 }
@@ -310,7 +310,7 @@ async function main() {
   $('Edit3').focus();
   offline();
   // For the tests: the core and the page's own actions.
-  window.tamrel = { core, actions, keypadKey, runner, shown, ready: true };
+  window.tamrel = { core, actions, keypadKey, runner, grid, shown, ready: true };
 }
 
 main();
