@@ -2,8 +2,9 @@
 # The web edition: the core as WebAssembly and the page, built into build-web/site.
 #   tools/web.sh build          install what is missing (purpose "web"), build the page
 #   tools/web.sh serve [PORT]   build, then serve it on http://127.0.0.1:PORT/ (default 8080)
-#   tools/web.sh test           build, then run the web tests (ctest -L web in build-web)
+#   tools/web.sh test           build, then run the web tests (ctest -L web in build)
 #   tools/web.sh npm            install the test tools pinned in web/package-lock.json
+#   tools/web.sh measure        build, then print the figures of the README's "Web edition"
 # The built folder is the whole page: copy it to any static file server to publish it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -36,10 +37,18 @@ case "${1:-build}" in
   test)
     build
     npm_tools
-    ctest --test-dir build-web --output-on-failure -L web
+    # The differential test's native side comes from the ordinary build.
+    cmake --preset default >/dev/null
+    cmake --build build --target tamrel_web_driver
+    ctest --test-dir build --output-on-failure -L web
+    ;;
+  measure)
+    build
+    npm_tools
+    node web/tests/measure.mjs "$PWD/build-web/site" 3
     ;;
   *)
-    sed -n '2,8p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,9p' "$0" | sed 's/^# \{0,1\}//'
     exit 2
     ;;
 esac

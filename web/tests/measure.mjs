@@ -1,0 +1,64 @@
+// The web edition's figures for the README: sizes, first paint cold and offline, executed
+// lines per second during RUN, and the longest task while an endless loop runs.
+//   node measure.mjs SITE [SECONDS]
+import fs from 'node:fs';
+import path from 'node:path';
+import zlib from 'node:zlib';
+import { serve, browser, site } from './lib.mjs';
+
+const seconds = Number(process.argv[3] || 3);
+for (const f of ['tamrel-core.wasm', 'tamrel-core.mjs']) {
+  const data = fs.readFileSync(path.join(site, f));
+  console.log(`${f}: ${data.length} bytes, gzip -9 ${zlib.gzipSync(data, { level: 9 }).length} bytes`);
+}
+
+const server = await serve(site);
+const b = await browser();
+const paint = async (page) => {
+  await page.waitForFunction(() => window.tamrel && window.tamrel.ready, { timeout: 20000 });
+  return page.evaluate(() => ({
+    fcp: performance.getEntriesByName('first-contentful-paint')[0]?.startTime,
+    ready: performance.now(),
+  }));
+};
+try {
+  const page = await b.newPage();
+  await page.setViewport({ width: 1280, height: 800 });
+  await page.goto(server.url);
+  const cold = await paint(page);
+  console.log(`cold load: first paint ${cold.fcp.toFixed(0)} ms, trainer ready by ${cold.ready.toFixed(0)} ms`);
+  await page.evaluate(() => navigator.serviceWorker.ready);
+  await page.waitForFunction(() => !!navigator.serviceWorker.controller, { timeout: 10000 });
+  server.down = true;
+  await page.setOfflineMode(true);
+  await page.reload();
+  const off = await paint(page);
+  console.log(`offline load: first paint ${off.fcp.toFixed(0)} ms, trainer ready by ${off.ready.toFixed(0)} ms`);
+
+  // JMP 8200 at 8200, entered on the keypad, then RUN for a while and RST.
+  const r = await page.evaluate((secs) => new Promise((resolve) => {
+    const { core, runner, keypadKey } = window.tamrel;
+    const longTasks = [];
+    new PerformanceObserver((l) => longTasks.push(...l.getEntries().map((e) => e.duration))).observe({ type: 'longtask' });
+    core.newImage();
+    for (const k of ['ADDR', '8', '2', '0', '0', 'MEM', 'C', '3', 'NEXT', '0', '0', 'NEXT', '8', '2', 'NEXT', 'RST']) keypadKey(k);
+    runner.longest = 0;
+    const gaps = [];
+    let last = performance.now();
+    const frame = (t) => { gaps.push(t - last); last = t; if (core.running()) requestAnimationFrame(frame); };
+    requestAnimationFrame(frame);
+    const t0 = performance.now();
+    runner.onEnd = (res) => {
+      const dt = (performance.now() - t0) / 1000;
+      setTimeout(() => resolve({ lines: res.lines, dt, longTask: Math.max(0, ...longTasks), slice: runner.longest,
+        frameGap: Math.max(...gaps) }), 100);
+    };
+    runner.start(-1);
+    setTimeout(() => keypadKey('RST'), secs * 1000);
+  }), seconds);
+  console.log(`RUN of JMP 8200 for ${r.dt.toFixed(2)} s: ${r.lines} lines, ${(r.lines / r.dt / 1e6).toFixed(1)} M lines/s`);
+  console.log(`longest task ${r.longTask.toFixed(1)} ms (none over 50 ms: 0), longest slice ${r.slice.toFixed(1)} ms, longest gap between frames ${r.frameGap.toFixed(1)} ms`);
+} finally {
+  await b.close();
+  server.close();
+}
