@@ -5,6 +5,7 @@
 #   tools/web.sh test           build, then run the web tests (ctest -L web in build)
 #   tools/web.sh npm            install the test tools pinned in web/package-lock.json
 #   tools/web.sh measure        build, then print the figures of the README's "Web edition"
+#   tools/web.sh screenshots    build, then take docs/screenshots/web-*.png
 # The built folder is the whole page: copy it to any static file server to publish it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -42,13 +43,18 @@ case "${1:-build}" in
     cmake --build build --target tamrel_web_driver
     ctest --test-dir build --output-on-failure -L web
     ;;
+  screenshots)
+    build
+    npm_tools
+    node web/tests/screenshots.mjs "$PWD/build-web/site" "$PWD/docs/screenshots"
+    ;;
   measure)
     build
     npm_tools
     node web/tests/measure.mjs "$PWD/build-web/site" 3
     ;;
   *)
-    sed -n '2,9p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,10p' "$0" | sed 's/^# \{0,1\}//'
     exit 2
     ;;
 esac

@@ -228,6 +228,25 @@ try {
   const guide = await fetch(`${server.url}guide/index.html`);
   check(guide.ok, 'the guide is served with the page');
 
+  // --- a phone: one column, the keypad first, keys of 44 px at least, nothing sideways ---
+  await page.setViewport({ width: 390, height: 844 });
+  await frames(page, 3);
+  const phone = await page.evaluate(() => {
+    const box = (id) => document.getElementById(id).getBoundingClientRect();
+    const keys = [...document.querySelectorAll('#keypad button')].map((k) => k.getBoundingClientRect());
+    return {
+      sideways: document.documentElement.scrollWidth > innerWidth,
+      smallest: Math.min(...keys.map((k) => Math.min(k.width, k.height))),
+      order: ['GroupBox3', 'GroupBox4', 'GroupBox2', 'GroupBox5', 'GroupBox1'].map((id) => box(id).top),
+      left: ['GroupBox1', 'GroupBox2', 'GroupBox3'].map((id) => box(id).left),
+    };
+  });
+  check(!phone.sideways, 'at 390 px nothing scrolls sideways');
+  check(phone.smallest >= 44, `at 390 px every key is at least 44 px (${phone.smallest.toFixed(0)})`);
+  check(phone.order.every((t, i) => i === 0 || t > phone.order[i - 1]) && new Set(phone.left).size === 1,
+    'at 390 px the groups stand in one column, the panel with the keypad first');
+  await page.setViewport({ width: 1280, height: 800 });
+
   // --- offline: after one visit the page loads with the network gone ---
   await page.evaluate(() => navigator.serviceWorker.ready);
   await page.waitForFunction(() => !!navigator.serviceWorker.controller, { timeout: 10000 }).catch(() => {});
