@@ -39,7 +39,9 @@ val Failure(const std::optional<std::string>& err) { return err ? val(ToUtf8(*er
 // Tells the page what the core shows, and keeps it for stepping back.
 class PageView : public PanelView {
  public:
-  explicit PageView(val page) : page_(std::move(page)) {}
+  explicit PageView(val page) : page_(std::move(page)) {
+    shown_.selectedRow = 1;  // the grid starts on its first data cell, as the window's does
+  }
   void ShowAddress(std::string_view t) override { Show(shown_.address, t, "showAddress"); }
   void ShowData(std::string_view t) override { Show(shown_.data, t, "showData"); }
   void ShowEntry(std::string_view t) override { Show(shown_.entry, t, "showEntry"); }

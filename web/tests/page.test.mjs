@@ -134,6 +134,39 @@ try {
   await press('F8'); await ended(); await frames(page);
   check(await reg('B') === '00' && await text('#Edit1') === '8207', `RUN from the marked line goes on to HLT (B ${await reg('B')}, ${await text('#Edit1')})`);
 
+  // --- the listing's own menu: a breakpoint on a row without moving PC ---
+  const pcBefore = await text('#Edit1');
+  await page.click('#r1c1', { button: 'right' });
+  await frames(page);
+  const rowMenu = await ax(page, 'menuitemcheckbox', 'Точка останова');
+  check(rowMenu.length === 1 && !rowMenu[0].checked, 'a right click on a row opens its menu "Точка останова"');
+  await page.keyboard.press('Enter'); await frames(page);
+  check(await page.evaluate(() => window.tamrel.core.marked(1)) && await text('#Edit1') === pcBefore,
+    'the row menu marks that row and leaves PC where it was');
+  await page.focus('#StringGrid1');
+  await page.keyboard.down('Shift'); await page.keyboard.press('F10'); await page.keyboard.up('Shift');
+  await frames(page);
+  const checkedItem = (await ax(page, 'menuitemcheckbox', 'Точка останова'))[0];
+  check(checkedItem && checkedItem.checked === true, `Shift+F10 on the grid opens the menu of the selected row, checked (${JSON.stringify(checkedItem)})`);
+  await page.keyboard.press('Enter'); await frames(page);
+  check(!(await page.evaluate(() => window.tamrel.core.marked(1))), 'and takes the mark off again');
+
+  // --- characters outside the trainer's code page are not typed ---
+  await page.focus('#Edit3');
+  await page.keyboard.down('Control'); await page.keyboard.press('a'); await page.keyboard.up('Control');
+  await page.keyboard.press('Backspace');
+  await page.keyboard.type('Ж漢');
+  check(await text('#Edit3') === 'Ж', 'a character of code page 1251 is typed, one outside it is ignored');
+
+  // --- the menus from the keyboard: Alt with the underlined letter, arrows, Enter ---
+  await page.keyboard.down('Alt'); await page.keyboard.press('KeyJ'); await page.keyboard.up('Alt'); // О on the Russian layout
+  await frames(page);
+  check(await page.evaluate(() => document.activeElement.textContent.includes('Точка останова')), 'Alt+О opens "Отладка" at its first entry');
+  await press('Escape');
+  await press('F10');
+  check(await page.evaluate(() => document.activeElement.id) === 'N1', 'F10 goes to the menu "Файл"');
+  await press('Escape');
+
   // --- an endless loop: RUN, the page stays responsive, RST stops it within a frame ---
   await addr('8206');
   await typeLine('JMP 8206', 3); // at 8206: jumps to itself
@@ -161,7 +194,9 @@ try {
   const stopMs = await page.evaluate(() => window.stopped);
   await frames(page);
   const longest = await page.evaluate(() => Math.max(0, ...window.longTasks));
-  check(stopMs < 20 && await text('#Edit1') === '8200', `F5 stops RUN within a frame (${stopMs.toFixed(1)} ms), PC 8200`);
+  const busy = os.loadavg()[0] > os.cpus().length;
+  check((stopMs < 20 || (busy && stopMs < 100)) && await text('#Edit1') === '8200',
+    `${busy ? '(machine overloaded) ' : ''}F5 stops RUN within a frame (${stopMs.toFixed(1)} ms), PC 8200`);
   const slice = await page.evaluate(() => window.tamrel.runner.longest);
   // On a machine with more runnable processes than cores a slice may be preempted: then the
   // figure is printed but not held against the page.

@@ -2,7 +2,7 @@
 // event into one call of the core, as the window does.
 import TamrelCore from '../tamrel-core.mjs';
 import { ListingGrid } from './listing.js';
-import { MenuBar } from './menu.js';
+import { MenuBar, letterOf } from './menu.js';
 import * as dialogs from './dialogs.js';
 import { download, readFile, stem } from './files.js';
 import { Runner } from './run.js';
@@ -246,7 +246,7 @@ function globalKeys(e) {
       actions[k]();
     }
   } else if (e.altKey && !e.ctrlKey && e.key.length === 1) {
-    if (menus.mnemonic(e.key.toLowerCase())) e.preventDefault();
+    if (menus.mnemonic(letterOf(e))) e.preventDefault();
   }
 }
 

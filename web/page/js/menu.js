@@ -1,5 +1,14 @@
 // The menu bar: opens on click, on F10 or Alt with a menu's underlined letter; arrow keys move
 // within a menu and between menus, Enter or the entry's letter chooses, Escape closes.
+// The letter of a key as the Russian layout has it, so that Alt+Ф works on any layout.
+const RUSSIAN = Object.fromEntries([...'фисвуапршолдьтщзйкыегмцчня'].map((c, i) =>
+  [`Key${'ABCDEFGHIJKLMNOPQRSTUVWXYZ'[i]}`, c]).concat([['Comma', 'б'], ['Period', 'ю'],
+  ['Semicolon', 'ж'], ['Quote', 'э'], ['BracketLeft', 'х'], ['BracketRight', 'ъ']]));
+export function letterOf(e) {
+  const k = e.key.toLowerCase();
+  return /^[а-яё]$/.test(k) ? k : RUSSIAN[e.code] || k;
+}
+
 export class MenuBar {
   constructor(bar, run) {
     this.bar = bar;
@@ -107,7 +116,7 @@ export class MenuBar {
     } else if (e.key === 'Tab') {
       e.preventDefault();
     } else if (e.key.length === 1) {
-      const item = items.find((it) => it.dataset.key === e.key.toLowerCase());
+      const item = items.find((it) => it.dataset.key === letterOf(e));
       if (item) {
         e.preventDefault();
         this.choose(item);

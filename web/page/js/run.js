@@ -12,6 +12,7 @@ export class Runner {
     this.live = live; // live regions kept quiet while the run changes them
     this.lines = 20000; // lines a slice may run; kept near the time of a slice
     this.longest = 0; // the longest slice, for the tests
+    this.busy = 0; // the time spent in slices, in ms
     this.onEnd = null;
     const channel = new MessageChannel();
     channel.port1.onmessage = () => this.slice();
@@ -37,6 +38,7 @@ export class Runner {
     const end = this.core.runSlice(this.lines, SLICE_MS);
     const dt = performance.now() - t0;
     this.longest = Math.max(this.longest, dt);
+    this.busy += dt;
     // Aim at three quarters of a slice, growing at most twofold at a time.
     const aim = (this.lines * SLICE_MS * 0.75) / Math.max(dt, 0.01);
     this.lines = Math.max(1000, Math.floor(Math.min(aim, this.lines * 2, 1e8)));
