@@ -39,8 +39,8 @@ export class Runner {
     const dt = performance.now() - t0;
     this.longest = Math.max(this.longest, dt);
     this.busy += dt;
-    // Aim at three quarters of a slice, growing at most twofold at a time.
-    const aim = (this.lines * SLICE_MS * 0.75) / Math.max(dt, 0.01);
+    // Aim just below a slice, growing at most twofold at a time.
+    const aim = (this.lines * SLICE_MS * 0.9) / Math.max(dt, 0.01);
     this.lines = Math.max(1000, Math.floor(Math.min(aim, this.lines * 2, 1e8)));
     if (end === ENDED) {
       const result = this.core.finishRun();
