@@ -61,6 +61,7 @@ std::optional<std::string> FromUtf8(std::string_view utf8) {
       out += static_cast<char>(c);
       continue;
     }
+    if (c == 0xFFFD) return std::nullopt;  // what 98h shows as stands for no byte
     bool found = false;
     for (unsigned v = 0x80; v <= 0xFF && !found; ++v)
       if (CodePoint(static_cast<unsigned char>(v)) == c) {
