@@ -313,4 +313,8 @@ async function main() {
   window.tamrel = { core, actions, keypadKey, runner, grid, shown, ready: true };
 }
 
-main();
+main().catch((e) => {
+  // A browser without WebAssembly, or a core that did not load: say so instead of the splash.
+  $('splash').classList.add('gone');
+  dialogs.error(`Тренажёр не запустился: ${e && e.message ? e.message : e}`);
+});
