@@ -284,6 +284,12 @@ try {
     'at 390 px the groups stand in one column, the panel with the keypad first');
   await page.setViewport({ width: 1280, height: 800 });
 
+  // --- installable: the manifest parses, with its Russian short name and icons ---
+  const manifest = await cdp.send('Page.getAppManifest');
+  const parsed = JSON.parse(manifest.data || '{}');
+  check(manifest.errors.length === 0 && parsed.short_name === 'Тренажёр 8080' && parsed.icons.length >= 3,
+    `the web app manifest parses (${manifest.errors.map((e) => e.message).join('; ') || 'no errors'})`);
+
   // --- offline: after one visit the page loads with the network gone ---
   await page.evaluate(() => navigator.serviceWorker.ready);
   await page.waitForFunction(() => !!navigator.serviceWorker.controller, { timeout: 10000 }).catch(() => {});
