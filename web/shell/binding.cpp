@@ -10,6 +10,7 @@
 #include "files/memfile.h"
 #include "files/printout.h"
 #include "machine/numtext.h"
+#include "machine/text.h"
 #include "web/shell/shell.h"
 
 namespace tamrel::web {
@@ -32,7 +33,9 @@ std::string FromBytes(const val& array) {
   return std::string(v.begin(), v.end());
 }
 
-val Failure(const std::optional<std::string>& err) { return err ? val(ToUtf8(*err)) : val::null(); }
+val Failure(const std::optional<std::string>& err) {
+  return err ? val(Cp1251ToUtf8(*err)) : val::null();
+}
 
 }  // namespace
 
@@ -52,7 +55,7 @@ class PageView : public PanelView {
     shown_.registers = r;
     const int32_t values[] = {r.A, r.B, r.C, r.D, r.E, r.H, r.L, r.M, r.F};
     val texts = val::array();
-    for (int32_t v : values) texts.call<void>("push", ToUtf8(IntToHexText(v)));
+    for (int32_t v : values) texts.call<void>("push", Cp1251ToUtf8(IntToHexText(v)));
     page_.call<void>("showRegisters", texts);
   }
   void ShowFlags(const TFlags& f) override {
@@ -80,7 +83,7 @@ class PageView : public PanelView {
  private:
   void Show(std::string& kept, std::string_view t, const char* method) {
     kept = t;
-    page_.call<void>(method, ToUtf8(t));
+    page_.call<void>(method, Cp1251ToUtf8(t));
   }
   val page_;
   ShownViews shown_;
@@ -115,7 +118,7 @@ class PageTrainer {
   }
   void entryEdited(const std::string& text) {
     NoteEdit(t_);
-    if (auto cp = FromUtf8(text)) view_.Edited(*cp);
+    view_.Edited(Utf8ToCp1251Replacing(text, '\x1A'));  // as the window keeps it
   }
   void selectRow(double row) {
     view_.Selected(static_cast<int64_t>(row));
@@ -156,7 +159,7 @@ class PageTrainer {
     return Failure(err);
   }
   val importHex(const val& bytes) {
-    const auto err = ImportHexBytes(t_, FromBytes(bytes));
+    const auto err = ImportHexText(t_, FromBytes(bytes));
     if (!err) RefreshPanel(t_);
     return Failure(err);
   }
@@ -166,7 +169,7 @@ class PageTrainer {
 
   // The listing, for the page's grid.
   std::string cell(int col, double row) const {
-    return ToUtf8(t_.listing.Cell(col, static_cast<int64_t>(row)));
+    return Cp1251ToUtf8(t_.listing.Cell(col, static_cast<int64_t>(row)));
   }
   bool marked(double row) const { return t_.listing.Marked(static_cast<int64_t>(row)); }
   val takeChangedRows() {

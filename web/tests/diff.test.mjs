@@ -48,7 +48,7 @@ function script() {
     else if (r < 0.62) add('key NEXT');
     else if (r < 0.64) add('key RST');
     else if (r < 0.77) add('key STEP');
-    else if (r < 0.80) add(`run ${pick([1, 5, 50, 500, 3000])}`);
+    else if (r < 0.80) add(`run ${pick([1, 5, 20, 50, 300])}`); // a NOP waits its millisecond in the page
     else if (r < 0.84) add(`select ${1 + Math.floor(rand() * 40)}`);
     else if (r < 0.86) add(`flag ${Math.floor(rand() * 5)}`);
     else if (r < 0.88) add('bp');

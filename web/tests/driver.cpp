@@ -15,6 +15,7 @@
 #include "edit/shift.h"
 #include "files/memfile.h"
 #include "machine/numtext.h"
+#include "machine/text.h"
 #include "web/shell/shell.h"
 
 namespace {
@@ -52,7 +53,7 @@ uint32_t Fnv(uint32_t h, std::string_view s) {
 
 std::string Json(std::string_view cp1251) {
   std::string out = "\"";
-  for (char c : web::ToUtf8(cp1251)) {
+  for (char c : Cp1251ToUtf8(cp1251)) {
     if (c == '"' || c == '\\') out += '\\';
     out += c;
   }
@@ -63,10 +64,10 @@ void Dump(const Trainer& t, const PageLikeView& v) {
   uint32_t listing = 2166136261u;
   for (int64_t row = 0; row <= kLastRow; ++row)
     for (int col = 0; col < 3; ++col) {
-      listing = Fnv(listing, web::ToUtf8(t.listing.Cell(col, row)));
+      listing = Fnv(listing, Cp1251ToUtf8(t.listing.Cell(col, row)));
       listing = Fnv(listing, "\n");
     }
-  const std::string image = web::ImageBytes(t.listing);
+  const std::string image = ImageBytes(t.listing);
   const TRegisters& r = v.registers;
   const int32_t regs[] = {r.A, r.B, r.C, r.D, r.E, r.H, r.L, r.M, r.F};
   std::ostringstream o;
@@ -126,7 +127,7 @@ int main() {
         HexKey(t, arg[0]);
     } else if (op == "run") {
       run.Begin(std::stoull(arg));
-      while (run.Slice(20000, std::chrono::milliseconds(8)) != web::SliceEnd::Ended) {
+      while (run.Slice(20000, std::chrono::milliseconds(8)) != SliceEnd::Ended) {
       }
       run.Finish();
     } else if (op == "select") {

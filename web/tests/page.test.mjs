@@ -205,6 +205,22 @@ try {
   const loaded = os.loadavg()[0] > os.cpus().length;
   check(longest <= 50 || loaded, `${loaded ? '(machine overloaded) ' : ''}no task longer than 50 ms during RUN (longest ${longest.toFixed(1)} ms, longest slice ${slice.toFixed(1)} ms)`);
 
+  // --- NOP pauses a millisecond, by a timer: 50 NOPs and a HLT take at least 50 ms ---
+  await addr('8332');
+  await page.click('#Button2'); await page.click(keyOf('7')); await page.click(keyOf('6')); // MEM 7 6: HLT
+  await addr('8300');
+  const nops = await page.evaluate(() => new Promise((r) => {
+    const t0 = performance.now();
+    const tasks = [];
+    const o = new PerformanceObserver((l) => tasks.push(...l.getEntries().map((e) => e.duration)));
+    o.observe({ type: 'longtask' });
+    window.tamrel.runner.onEnd = (res) => { o.disconnect(); r({ ms: performance.now() - t0, lines: res.lines, longest: Math.max(0, ...tasks) }); };
+    window.tamrel.keypadKey('RUN');
+  }));
+  await frames(page);
+  check(nops.lines === 51 && nops.ms >= 50 && nops.longest <= 50 && await text('#Edit1') === '8333',
+    `50 NOPs and HLT run in ${nops.ms.toFixed(0)} ms (at least 50), the page free between them`);
+
   // --- Save, print-out and Intel HEX export as downloads; Open and import them again ---
   await page.keyboard.down('Control'); await page.keyboard.press('s'); await page.keyboard.up('Control');
   const mem = await downloaded('program.mem');

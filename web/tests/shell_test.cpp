@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "files/memfile.h"
+#include "machine/text.h"
 #include "support/started_trainer.h"
 
 namespace tamrel::web {
@@ -13,13 +14,13 @@ namespace {
 TEST(WebText, EveryByteOfTheCodePageGoesThereAndBack) {
   for (int b = 0; b < 256; ++b) {
     const std::string one(1, static_cast<char>(b));
-    const std::string utf8 = ToUtf8(one);
+    const std::string utf8 = Cp1251ToUtf8(one);
     if (b == 0x98) {  // the one byte without a character
       EXPECT_EQ(utf8, "\xEF\xBF\xBD");
-      EXPECT_FALSE(FromUtf8(utf8));
+      EXPECT_FALSE(Utf8ToCp1251(utf8));
       continue;
     }
-    const auto back = FromUtf8(utf8);
+    const auto back = Utf8ToCp1251(utf8);
     ASSERT_TRUE(back) << b;
     EXPECT_EQ(*back, one) << b;
   }
@@ -39,11 +40,11 @@ TEST(WebText, KnownCharacters) {
       {"\xFF\xC0", "яА"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(ToUtf8(c.cp1251), c.utf8);
-    EXPECT_EQ(FromUtf8(c.utf8), std::string(c.cp1251));
+    EXPECT_EQ(Cp1251ToUtf8(c.cp1251), c.utf8);
+    EXPECT_EQ(Utf8ToCp1251(c.utf8), std::string(c.cp1251));
   }
   for (std::string_view bad : {"漢", "\xFF", "\xD0", "a\xE2\x82", "😀"})
-    EXPECT_FALSE(FromUtf8(bad)) << bad;
+    EXPECT_FALSE(Utf8ToCp1251(bad)) << bad;
 }
 
 TEST(WebEntry, KeysAsTheWindowTakesThem) {
