@@ -44,12 +44,16 @@ export async function browser() {
     headless: true,
     userDataDir: profile,
     args: ['--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking',
-      '--disable-component-update', '--disable-sync', '--disable-dev-shm-usage',
-      ...(process.env.TAMREL_FAST_FRAMES ? ['--disable-frame-rate-limit', '--disable-gpu-vsync'] : [])],
+      '--disable-component-update', '--disable-sync', '--disable-dev-shm-usage'],
   });
-  b.on('disconnected', () => setTimeout(() => {
-    try { fs.rmSync(profile, { recursive: true, force: true, maxRetries: 5 }); } catch { /* left to the system */ }
-  }, 200));
+  // The profile goes with the browser: closing waits for Chromium, then removes it.
+  const close = b.close.bind(b);
+  b.close = async () => {
+    await close();
+    try {
+      fs.rmSync(profile, { recursive: true, force: true, maxRetries: 10, retryDelay: 100 });
+    } catch { /* left to the system's cleaning of its temporary folder */ }
+  };
   return b;
 }
 
