@@ -3,10 +3,11 @@
 # Makes sure this machine has what building the program needs, for one purpose:
 #   run   build and run the program                     (./run.sh)
 #   test  and the test suite, benchmarks, package test  (./test.sh)
+#   web   and the web edition: emscripten, Chromium, node, npm  (tools/web.sh)
 #   ci    and clang's fuzzing runtime, clang-format,    (.ci/run)
 #         the Windows cross build and Wine              (tools/windows.sh)
 #
-#   tools/install-deps.sh [run|test|ci]     check, and install what is missing (default: test)
+#   tools/install-deps.sh [run|test|web|ci]     check, and install what is missing (default: test)
 #   tools/install-deps.sh --list PURPOSE    print the Debian/Ubuntu packages for PURPOSE
 #   tools/install-deps.sh --hint PURPOSE    print what to install here, for this system
 #
@@ -23,6 +24,7 @@ run_debian=(build-essential cmake pkg-config qt6-base-dev libgl-dev libjpeg-dev
   qt6-translations-l10n xdg-utils)
 test_debian=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth fonts-dejavu-core
   desktop-file-utils appstream libxml2-utils dpkg-dev file)
+web_debian=(emscripten chromium nodejs npm)
 ci_debian=(clang libclang-rt-dev llvm clang-format
   g++-mingw-w64-x86-64-posix googletest wine wine64)
 # The same for other systems, for the hint only.
@@ -30,26 +32,29 @@ run_fedora=(gcc-c++ make cmake pkgconf-pkg-config qt6-qtbase-devel mesa-libGL-de
   libjpeg-turbo-devel qt6-qttranslations xdg-utils)
 test_fedora=(gtest-devel gmock-devel google-benchmark-devel xorg-x11-server-Xvfb xorg-x11-xauth
   dejavu-sans-fonts desktop-file-utils appstream libxml2 file)
+web_fedora=(emscripten chromium nodejs npm)
 ci_fedora=(clang compiler-rt llvm clang-tools-extra mingw64-gcc-c++ wine)
 run_arch=(base-devel cmake pkgconf qt6-base mesa libjpeg-turbo qt6-translations xdg-utils)
 test_arch=(gtest benchmark xorg-server-xvfb xorg-xauth ttf-dejavu desktop-file-utils appstream
   libxml2 file)
+web_arch=(emscripten chromium nodejs npm)
 ci_arch=(clang compiler-rt llvm mingw-w64-gcc wine)
 run_macos=(cmake pkg-config qt jpeg-turbo)
 test_macos=(googletest google-benchmark desktop-file-utils libxml2)
+web_macos=(emscripten chromium node)
 ci_macos=(llvm)
 
 usage() {
-  sed -n '2,11p' "$0" | sed 's/^# \{0,1\}//'
+  sed -n '2,12p' "$0" | sed 's/^# \{0,1\}//'
   exit 2
 }
 
-purpose_ok() { [[ $1 == run || $1 == test || $1 == ci ]] || usage; }
+purpose_ok() { [[ $1 == run || $1 == test || $1 == web || $1 == ci ]] || usage; }
 
 # packages FAMILY PURPOSE: the packages of a purpose, with those of the purposes below it.
 packages() {
   local family=$1 purpose=$2 level list
-  for level in run test ci; do
+  for level in run test web ci; do
     list="${level}_${family}[@]"  # by name: bash 3 (macOS) has no namerefs
     printf '%s\n' "${!list}"
     [[ $level == "$purpose" ]] && break
@@ -88,6 +93,7 @@ hint() {
     *)
       echo "  a C++20 compiler, CMake 3.25 or newer, pkg-config, Qt 6 (Widgets), libjpeg"
       [[ $purpose != run ]] && echo "  GoogleTest with GoogleMock, Google Benchmark"
+      [[ $purpose == web || $purpose == ci ]] && echo "  emscripten, Chromium, node and npm"
       [[ $purpose == ci ]] && echo "  clang with its sanitizer and libFuzzer runtimes, clang-format"
       [[ $purpose == ci ]] && echo "  mingw-w64 (x86-64, posix threads), GoogleTest's sources, Wine"
       echo "  (as Debian names them: $(packages debian "$purpose" | paste -sd' ' -))"
@@ -95,11 +101,18 @@ hint() {
   esac
 }
 
+# Installed, or provided by an installed package (a node from elsewhere that brings its npm).
+installed() {
+  dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed" && return 0
+  dpkg-query -W -f='${Status}|${Provides}\n' 2>/dev/null |
+    grep '^install ok installed|' | cut -d'|' -f2 | tr ',' '\n' | sed 's/ *(.*//; s/^ *//' |
+    grep -qx "$1"
+}
+
 debian_install() {
   local purpose=$1 p missing=()
   while read -r p; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" ||
-      missing+=("$p")
+    installed "$p" || missing+=("$p")
   done < <(packages debian "$purpose")
   [[ ${#missing[@]} == 0 ]] && return 0
   echo "Missing for '$purpose': ${missing[*]}"
@@ -137,6 +150,7 @@ other_check() {
   local tools=(cmake pkg-config)
   command -v c++ >/dev/null || command -v g++ >/dev/null || command -v clang++ >/dev/null ||
     missing+=("a C++ compiler")
+  [[ $purpose == web || $purpose == ci ]] && tools+=(emcc node npm)
   [[ $purpose == ci ]] && tools+=(clang++ clang-format)
   for tool in "${tools[@]}"; do
     command -v "$tool" >/dev/null || missing+=("$tool")

@@ -1,0 +1,223 @@
+// The page's window on the core: one Trainer whose PanelView forwards everything shown to the
+// page's JavaScript object, and one function per control of the page.
+#include <emscripten/bind.h>
+#include <emscripten/val.h>
+
+#include <array>
+
+#include "edit/shift.h"
+#include "files/ihex.h"
+#include "files/memfile.h"
+#include "files/printout.h"
+#include "machine/numtext.h"
+#include "machine/text.h"
+#include "web/shell/shell.h"
+
+namespace tamrel::web {
+
+using emscripten::val;
+
+namespace {
+
+void NoPause() {}  // NOP's millisecond is the page's own timer
+
+val Bytes(const std::string& b) {
+  val out = val::global("Uint8Array").new_(b.size());
+  out.call<void>("set", val(emscripten::typed_memory_view(
+                            b.size(), reinterpret_cast<const uint8_t*>(b.data()))));
+  return out;
+}
+
+std::string FromBytes(const val& array) {
+  const auto v = emscripten::convertJSArrayToNumberVector<uint8_t>(array);
+  return std::string(v.begin(), v.end());
+}
+
+val Failure(const std::optional<std::string>& err) {
+  return err ? val(Cp1251ToUtf8(*err)) : val::null();
+}
+
+}  // namespace
+
+// Tells the page what the core shows, and keeps it for stepping back.
+class PageView : public PanelView {
+ public:
+  explicit PageView(val page) : page_(std::move(page)) {
+    shown_.selectedRow = 1;  // the grid starts on its first data cell, as the window's does
+  }
+  void ShowAddress(std::string_view t) override { Show(shown_.address, t, "showAddress"); }
+  void ShowData(std::string_view t) override { Show(shown_.data, t, "showData"); }
+  void ShowEntry(std::string_view t) override { Show(shown_.entry, t, "showEntry"); }
+  void ShowStackPointer(std::string_view t) override {
+    Show(shown_.stackPointer, t, "showStackPointer");
+  }
+  void ShowRegisters(const TRegisters& r) override {
+    shown_.registers = r;
+    const int32_t values[] = {r.A, r.B, r.C, r.D, r.E, r.H, r.L, r.M, r.F};
+    val texts = val::array();
+    for (int32_t v : values) texts.call<void>("push", Cp1251ToUtf8(IntToHexText(v)));
+    page_.call<void>("showRegisters", texts);
+  }
+  void ShowFlags(const TFlags& f) override {
+    shown_.flags = f;
+    val boxes = val::array();
+    for (uint8_t b : {f.CY, f.P, f.AC, f.Z, f.S}) boxes.call<void>("push", b != 0);
+    page_.call<void>("showFlags", boxes);
+  }
+  void ProcessEvents() override {}  // the page's own event loop runs between slices
+  bool TakeShown(ShownViews& s) const override {
+    s = shown_;
+    return true;
+  }
+  void PutShown(const ShownViews& s) override {
+    if (s.selectedRow > 0) {
+      shown_.selectedRow = s.selectedRow;
+      page_.call<void>("showSelection", static_cast<double>(s.selectedRow));
+    }
+    PanelView::PutShown(s);
+  }
+  void Selected(int64_t row) { shown_.selectedRow = row; }
+  // The entry line as the user changed it (typing, deleting, pasting).
+  void Edited(std::string_view text) { shown_.entry = text; }
+
+ private:
+  void Show(std::string& kept, std::string_view t, const char* method) {
+    kept = t;
+    page_.call<void>(method, Cp1251ToUtf8(t));
+  }
+  val page_;
+  ShownViews shown_;
+};
+
+class PageTrainer {
+ public:
+  explicit PageTrainer(val page) : view_(std::move(page)), t_(view_, NoPause), run_(t_) {}
+
+  void start() {
+    BuildMachine(t_, ClockSeededRandom());
+    ResetPanel(t_);
+  }
+  // Keypad keys by caption's first word; hex digits by their digit.
+  void key(const std::string& name) {
+    if (name == "MEM")
+      MemKey(t_);
+    else if (name == "RST")
+      RstKey(t_);
+    else if (name == "STEP")
+      StepKey(t_);
+    else if (name == "ADDR")
+      AddrKey(t_);
+    else if (name == "NEXT")
+      NextKey(t_);
+    else if (name.size() == 1)
+      HexKey(t_, name[0]);
+  }
+  // The entry line: kind 0 Enter, 1 Backspace, 2 a character, 3 anything else.
+  bool entryKey(int kind, const std::string& fieldText, const std::string& character) {
+    return EntryKey(t_, static_cast<FieldKey>(kind), fieldText, character);
+  }
+  void entryEdited(const std::string& text) {
+    NoteEdit(t_);
+    view_.Edited(Utf8ToCp1251Replacing(text, '\x1A'));  // as the window keeps it
+  }
+  void selectRow(double row) {
+    view_.Selected(static_cast<int64_t>(row));
+    SelectRow(t_, static_cast<int64_t>(row));
+  }
+  void flagBoxes(bool cy, bool p, bool ac, bool z, bool s) {
+    FlagBoxesClicked(t_, cy, p, ac, z, s);
+  }
+
+  void beginRun(double maxLines) {
+    run_.Begin(maxLines < 0 ? kNoLineLimit : static_cast<uint64_t>(maxLines));
+  }
+  // 0: the run ended (call finishRun), 1: bounded by lines or time, 2: NOP asks for a pause.
+  int runSlice(double lines, double ms) {
+    return static_cast<int>(run_.Slice(static_cast<uint64_t>(lines),
+                                       std::chrono::nanoseconds(static_cast<int64_t>(ms * 1e6))));
+  }
+  val finishRun() {
+    const RunResult r = run_.Finish();
+    val out = val::object();
+    out.set("end", static_cast<int>(r.end));
+    out.set("lines", static_cast<double>(r.lines));
+    return out;
+  }
+  bool running() const { return run_.Going(); }
+
+  void toggleBreakpoint(double row) { ToggleBreakpoint(t_, static_cast<int64_t>(row)); }
+  void breakpointAtPC() { ToggleBreakpoint(t_, RowOfAddress(t_.m.PC)); }
+  void clearBreakpoints() { ClearBreakpoints(t_); }
+  bool stepBack() { return StepBack(t_); }
+  void shiftDown() { ShiftDown(t_); }
+  void shiftUp() { ShiftUp(t_); }
+
+  void newImage() { NewImage(t_); }
+  val openImage(const val& bytes) {
+    const auto err = OpenImageBytes(t_, FromBytes(bytes));
+    if (!err) RefreshPanel(t_);
+    return Failure(err);
+  }
+  val importHex(const val& bytes) {
+    const auto err = ImportHexText(t_, FromBytes(bytes));
+    if (!err) RefreshPanel(t_);
+    return Failure(err);
+  }
+  val imageBytes() const { return Bytes(ImageBytes(t_.listing)); }
+  val hexBytes() const { return Bytes(ExportHexText(t_.listing)); }
+  val printoutBytes() const { return Bytes(PrintoutText(t_.listing, t_.m.PC)); }
+
+  // The listing, for the page's grid.
+  std::string cell(int col, double row) const {
+    return Cp1251ToUtf8(t_.listing.Cell(col, static_cast<int64_t>(row)));
+  }
+  bool marked(double row) const { return t_.listing.Marked(static_cast<int64_t>(row)); }
+  val takeChangedRows() {
+    const Listing::Range r = t_.listing.TakeChangedRows();
+    val out = val::object();
+    out.set("lo", static_cast<double>(r.lo));
+    out.set("hi", static_cast<double>(r.hi));
+    return out;
+  }
+  double pc() const { return t_.m.PC; }
+  double edits() const { return static_cast<double>(t_.edits); }
+
+ private:
+  PageView view_;
+  Trainer t_;
+  Run run_;
+};
+
+EMSCRIPTEN_BINDINGS(tamrel) {
+  emscripten::class_<PageTrainer>("Trainer")
+      .constructor<val>()
+      .function("start", &PageTrainer::start)
+      .function("key", &PageTrainer::key)
+      .function("entryKey", &PageTrainer::entryKey)
+      .function("entryEdited", &PageTrainer::entryEdited)
+      .function("selectRow", &PageTrainer::selectRow)
+      .function("flagBoxes", &PageTrainer::flagBoxes)
+      .function("beginRun", &PageTrainer::beginRun)
+      .function("runSlice", &PageTrainer::runSlice)
+      .function("finishRun", &PageTrainer::finishRun)
+      .function("running", &PageTrainer::running)
+      .function("toggleBreakpoint", &PageTrainer::toggleBreakpoint)
+      .function("breakpointAtPC", &PageTrainer::breakpointAtPC)
+      .function("clearBreakpoints", &PageTrainer::clearBreakpoints)
+      .function("stepBack", &PageTrainer::stepBack)
+      .function("shiftDown", &PageTrainer::shiftDown)
+      .function("shiftUp", &PageTrainer::shiftUp)
+      .function("newImage", &PageTrainer::newImage)
+      .function("openImage", &PageTrainer::openImage)
+      .function("importHex", &PageTrainer::importHex)
+      .function("imageBytes", &PageTrainer::imageBytes)
+      .function("hexBytes", &PageTrainer::hexBytes)
+      .function("printoutBytes", &PageTrainer::printoutBytes)
+      .function("cell", &PageTrainer::cell)
+      .function("marked", &PageTrainer::marked)
+      .function("takeChangedRows", &PageTrainer::takeChangedRows)
+      .function("pc", &PageTrainer::pc)
+      .function("edits", &PageTrainer::edits);
+}
+
+}  // namespace tamrel::web

@@ -1,0 +1,35 @@
+// The page's screenshots in docs/screenshots/: the countdown example opened, run to a
+// breakpoint, at 1280 × 800 (the window's layout) and 390 × 844 (a phone: one column).
+//   node screenshots.mjs SITE OUTDIR
+import fs from 'node:fs';
+import path from 'node:path';
+import { serve, browser, openPage, frames, site } from './lib.mjs';
+
+const out = process.argv[3];
+const here = path.dirname(new URL(import.meta.url).pathname);
+const example = path.resolve(here, '../../examples/countdown.mem');
+const server = await serve(site);
+const b = await browser();
+try {
+  for (const [w, h] of [[1280, 800], [390, 844]]) {
+    const page = await openPage(b, server.url, { width: w, height: h, deviceScaleFactor: 1 });
+    const bytes = [...fs.readFileSync(example)];
+    await page.evaluate(async (data) => {
+      const { core, keypadKey, runner } = window.tamrel;
+      core.openImage(new Uint8Array(data));
+      keypadKey('RST');
+      for (const k of ['ADDR', '8', '2', '0', '6']) keypadKey(k);
+      core.breakpointAtPC();
+      keypadKey('RST');
+      await new Promise((r) => { runner.onEnd = r; runner.start(-1); });
+      await new Promise((r) => { runner.onEnd = r; runner.start(-1); });
+    }, bytes);
+    await frames(page, 3);
+    await page.focus('#Edit3');
+    await page.screenshot({ path: path.join(out, `web-${w}x${h}.png`) });
+    await page.close();
+  }
+} finally {
+  await b.close();
+  server.close();
+}
