@@ -18,21 +18,21 @@ set -euo pipefail
 
 # The packages, one list per purpose, each adding to the one before.
 run_debian=(build-essential cmake pkg-config qt6-base-dev libgl-dev libjpeg-dev
-  qt6-translations-l10n)
+  qt6-translations-l10n nlohmann-json3-dev)
 test_debian=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth fonts-dejavu-core
   desktop-file-utils appstream libxml2-utils dpkg-dev file)
 ci_debian=(clang libclang-rt-dev llvm clang-format)
 # The same for other systems, for the hint only.
 run_fedora=(gcc-c++ make cmake pkgconf-pkg-config qt6-qtbase-devel mesa-libGL-devel
-  libjpeg-turbo-devel qt6-qttranslations)
+  libjpeg-turbo-devel qt6-qttranslations json-devel)
 test_fedora=(gtest-devel gmock-devel google-benchmark-devel xorg-x11-server-Xvfb xorg-x11-xauth
   dejavu-sans-fonts desktop-file-utils appstream libxml2 file)
 ci_fedora=(clang compiler-rt llvm clang-tools-extra)
-run_arch=(base-devel cmake pkgconf qt6-base mesa libjpeg-turbo qt6-translations)
+run_arch=(base-devel cmake pkgconf qt6-base mesa libjpeg-turbo qt6-translations nlohmann-json)
 test_arch=(gtest benchmark xorg-server-xvfb xorg-xauth ttf-dejavu desktop-file-utils appstream
   libxml2 file)
 ci_arch=(clang compiler-rt llvm)
-run_macos=(cmake pkg-config qt jpeg-turbo)
+run_macos=(cmake pkg-config qt jpeg-turbo nlohmann-json)
 test_macos=(googletest google-benchmark desktop-file-utils libxml2)
 ci_macos=(llvm)
 
@@ -83,7 +83,8 @@ hint() {
       echo "  and CMAKE_PREFIX_PATH=\"\$(brew --prefix qt)\" when configuring"
       ;;
     *)
-      echo "  a C++20 compiler, CMake 3.25 or newer, pkg-config, Qt 6 (Widgets), libjpeg"
+      echo "  a C++20 compiler, CMake 3.25 or newer, pkg-config, Qt 6 (Widgets), libjpeg,"
+      echo "  nlohmann/json 3.9 or newer (header-only)"
       [[ $purpose != run ]] && echo "  GoogleTest with GoogleMock, Google Benchmark"
       [[ $purpose == ci ]] && echo "  clang with its sanitizer and libFuzzer runtimes, clang-format"
       echo "  (as Debian names them: $(packages debian "$purpose" | paste -sd' ' -))"
