@@ -1,0 +1,177 @@
+#include "batch/grade.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "lab/temp_text.h"
+
+namespace tamrel {
+
+namespace {
+
+std::string U(std::string_view cp1251) { return LabCp1251ToUtf8(cp1251); }
+
+// The reason a student failed, for the summary: a file that did not load; a program that did
+// not stop (whatever else it left, which would only repeat that); else each failed expectation.
+std::vector<std::string> Reasons(const GradedFile& f) {
+  if (f.error) return {"файл не читается"};
+  const auto& r = f.check.results;
+  if (f.check.end == RunEnd::Limit) return {U(r[0].found)};
+  std::vector<std::string> out;
+  for (const LabResult& e : r)
+    if (!e.met) out.push_back(U(e.text));
+  return out;
+}
+
+std::string RunLine(const LabCheck& c) {
+  std::string end = U(RunEndText(c.end, c.lines));
+  if (c.end == RunEnd::Limit) return end;
+  return end + ", " + std::to_string(c.lines) + " строк";
+}
+
+std::string Html(std::string_view s) {
+  std::string out;
+  for (char ch : s) switch (ch) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      case '\n': out += "<br>"; break;
+      default: out.push_back(ch);
+    }
+  return out;
+}
+
+std::string CsvCell(const std::string& s) {
+  if (s.find_first_of(";\"\r\n") == std::string::npos) return s;
+  std::string out = "\"";
+  for (char ch : s) out += ch == '"' ? std::string("\"\"") : std::string(1, ch);
+  return out + '"';
+}
+
+// The headings of the expectation columns: the lab's own, as its check gives them.
+std::vector<std::string> Headings(const std::vector<GradedFile>& files) {
+  for (const GradedFile& f : files)
+    if (!f.error) {
+      std::vector<std::string> h;
+      for (const LabResult& r : f.check.results) h.push_back(U(r.text));
+      return h;
+    }
+  return {};
+}
+
+std::string Verdict(const GradedFile& f) {
+  if (f.error) return "файл не читается: " + U(*f.error);
+  return f.Passed() ? "зачтено" : "не зачтено";
+}
+
+}  // namespace
+
+std::string StudentName(const std::string& path) {
+  std::string name = path.substr(path.find_last_of('/') + 1);
+  const size_t dot = name.find_last_of('.');
+  if (dot != std::string::npos && dot > 0) name.resize(dot);
+  return LabBytesToUtf8(name);
+}
+
+std::string GradeLines(const GradedFile& f) {
+  const std::string file = LabBytesToUtf8(f.path);
+  if (f.error) return "- " + file + ": " + Verdict(f) + "\n";
+  std::string out =
+      (f.Passed() ? "+ " : "- ") + file + ": " + Verdict(f) + " (" + RunLine(f.check) + ")\n";
+  for (const LabResult& r : f.check.results)
+    if (!r.met) out += "    ✗ " + U(r.text) + " — найдено: " + U(r.found) + "\n";
+  return out;
+}
+
+std::string GradeSummary(const std::vector<GradedFile>& files) {
+  std::vector<std::pair<std::string, size_t>> reasons;  // in order of first appearance
+  size_t passed = 0;
+  for (const GradedFile& f : files) {
+    if (f.Passed()) {
+      ++passed;
+      continue;
+    }
+    for (const std::string& why : Reasons(f)) {
+      auto it = std::find_if(reasons.begin(), reasons.end(),
+                             [&](const auto& r) { return r.first == why; });
+      if (it == reasons.end()) it = reasons.insert(reasons.end(), {why, 0});
+      ++it->second;
+    }
+  }
+  std::stable_sort(reasons.begin(), reasons.end(),
+                   [](const auto& a, const auto& b) { return a.second > b.second; });
+  std::string out =
+      "Зачтено " + std::to_string(passed) + " из " + std::to_string(files.size()) + ".\n";
+  if (passed == files.size()) return out;
+  out += "Не зачтено " + std::to_string(files.size() - passed) + ", по причинам:\n";
+  for (const auto& [why, n] : reasons) out += "  " + why + ": " + std::to_string(n) + "\n";
+  return out;
+}
+
+std::string GradeCsv(const std::vector<GradedFile>& files, const Lab& lab) {
+  std::string out = "\xEF\xBB\xBF";  // UTF-8's byte-order mark: spreadsheets then read UTF-8
+  out += "ученик;файл;итог;как кончилась;строк;байтов программы";
+  for (const std::string& h : Headings(files)) out += ";" + CsvCell(h);
+  out += "\r\n";
+  for (const GradedFile& f : files) {
+    out += CsvCell(StudentName(f.path)) + ";" + CsvCell(LabBytesToUtf8(f.path)) + ";" +
+           CsvCell(Verdict(f));
+    if (!f.error) {
+      out += ";" + CsvCell(U(RunEndText(f.check.end, lab.maxLines))) + ";" +
+             std::to_string(f.check.lines) + ";" + std::to_string(f.check.programBytes);
+      for (const LabResult& r : f.check.results)
+        out += ";" + CsvCell((r.met ? "" : "✗ ") + U(r.found));
+    }
+    out += "\r\n";
+  }
+  return out;
+}
+
+std::string GradeHtml(const std::vector<GradedFile>& files, const Lab& lab) {
+  const std::string title = Html(U(lab.title));
+  std::string out =
+      "<!DOCTYPE html>\n<html lang=\"ru\">\n<head>\n<meta charset=\"utf-8\">\n<title>" + title +
+      "</title>\n<style>\n"
+      "body{font-family:sans-serif;margin:1.5em;color:#111}\n"
+      "table{border-collapse:collapse}\n"
+      "th,td{border:1px solid #999;padding:.25em .5em;text-align:left;vertical-align:top}\n"
+      "th{background:#eee}\n"
+      ".yes{background:#dfd}\n.no{background:#fdd}\n"
+      ".task{max-width:50em;white-space:normal}\n"
+      "</style>\n</head>\n<body>\n<h1>" +
+      title + "</h1>\n<p class=\"task\">" + Html(U(lab.task)) + "</p>\n<h2>Итог</h2>\n<pre>" +
+      Html(GradeSummary(files)) +
+      "</pre>\n<h2>Ученики</h2>\n<table>\n<thead><tr>"
+      "<th scope=\"col\">ученик</th><th scope=\"col\">итог</th>"
+      "<th scope=\"col\">как кончилась</th><th scope=\"col\">строк</th>"
+      "<th scope=\"col\">байтов программы</th>";
+  for (const std::string& h : Headings(files)) out += "<th scope=\"col\">" + Html(h) + "</th>";
+  out += "</tr></thead>\n<tbody>\n";
+  for (const GradedFile& f : files) {
+    out += "<tr><th scope=\"row\" title=\"" + Html(LabBytesToUtf8(f.path)) + "\">" +
+           Html(StudentName(f.path)) + "</th><td class=\"" + (f.Passed() ? "yes" : "no") + "\">" +
+           Html(Verdict(f)) + "</td>";
+    if (!f.error) {
+      out += "<td>" + Html(U(RunEndText(f.check.end, lab.maxLines))) + "</td><td>" +
+             std::to_string(f.check.lines) + "</td><td>" + std::to_string(f.check.programBytes) +
+             "</td>";
+      for (const LabResult& r : f.check.results)
+        out += std::string("<td class=\"") + (r.met ? "yes\">✓ " : "no\">✗ ") + Html(U(r.found)) +
+               "</td>";
+    }
+    out += "</tr>\n";
+  }
+  return out + "</tbody>\n</table>\n</body>\n</html>\n";
+}
+
+int GradeStatus(const std::vector<GradedFile>& files) {
+  int status = kGradePassed;
+  for (const GradedFile& f : files) {
+    if (f.unreachable) return kGradeError;
+    if (!f.Passed()) status = kGradeFailed;
+  }
+  return status;
+}
+
+}  // namespace tamrel
