@@ -1,8 +1,14 @@
 #include "batch/grade.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
+#include "files/ihex.h"
+#include "files/memfile.h"
 #include "lab/temp_text.h"
 
 namespace tamrel {
@@ -65,7 +71,47 @@ std::string Verdict(const GradedFile& f) {
   return f.Passed() ? "зачтено" : "не зачтено";
 }
 
+bool EndsWith(const std::string& name, std::string_view ext) {
+  if (name.size() < ext.size()) return false;
+  for (size_t k = 0; k < ext.size(); ++k) {
+    char ch = name[name.size() - ext.size() + k];
+    if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
+    if (ch != ext[k]) return false;
+  }
+  return true;
+}
+
 }  // namespace
+
+std::optional<std::string> FindImages(const std::vector<std::string>& args,
+                                      std::vector<std::string>& files) {
+  namespace fs = std::filesystem;
+  for (const std::string& arg : args) {
+    std::error_code ec;
+    if (!fs::is_directory(arg, ec)) {
+      files.push_back(arg);
+      continue;
+    }
+    std::vector<std::string> found;
+    for (fs::recursive_directory_iterator it(arg, ec), end; !ec && it != end; it.increment(ec)) {
+      const std::string name = it->path().string();
+      if (it->is_regular_file(ec) && (EndsWith(name, ".mem") || EndsWith(name, ".hex")))
+        found.push_back(name);
+    }
+    if (ec) return "папка " + LabBytesToUtf8(arg) + " не читается: " + ec.message();
+    if (found.empty()) return "в папке " + LabBytesToUtf8(arg) + " нет файлов .mem и .hex";
+    std::sort(found.begin(), found.end());
+    files.insert(files.end(), found.begin(), found.end());
+  }
+  return std::nullopt;
+}
+
+GradedFile GradeFile(Trainer& t, const std::string& path, const Lab& lab) {
+  GradedFile f{path, std::nullopt, ::access(path.c_str(), R_OK) != 0, {}};
+  f.error = EndsWith(path, ".hex") ? ImportHex(t, path) : OpenImage(t, path);
+  if (!f.error) f.check = CheckRun(lab, t);
+  return f;
+}
 
 std::string StudentName(const std::string& path) {
   std::string name = path.substr(path.find_last_of('/') + 1);
