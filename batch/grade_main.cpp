@@ -1,0 +1,172 @@
+#include "batch/grade_main.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <ostream>
+#include <thread>
+
+#include "files/safefile.h"
+#include "lab/temp_text.h"
+
+namespace tamrel {
+
+namespace {
+
+// TEMP: files/disk.h's ReadFileBytes takes over once it is on main.
+std::optional<int> ReadWhole(const std::string& path, std::string& bytes) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return errno;
+  bytes.clear();
+  char buf[65536];
+  for (;;) {
+    const ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      const int err = errno;
+      ::close(fd);
+      return err;
+    }
+    if (n == 0) break;
+    bytes.append(buf, static_cast<size_t>(n));
+  }
+  ::close(fd);
+  return std::nullopt;
+}
+
+bool TakesValue(const std::string& a) {
+  return a == "--from" || a == "--max-lines" || a == "--set" || a == "--dump";
+}
+
+// Grades file after file on one trainer, brought back to its power-up state before each.
+struct Grader {
+  struct NullView : PanelView {
+    void ShowAddress(std::string_view) override {}
+    void ShowData(std::string_view) override {}
+    void ShowEntry(std::string_view) override {}
+    void ShowRegisters(const TRegisters&) override {}
+    void ShowFlags(const TFlags&) override {}
+    void ShowStackPointer(std::string_view) override {}
+    void ProcessEvents() override {}
+  } view;
+  Trainer t{view, [] {}};
+  Listing powerUp;
+  Grader() {
+    t.history.enabled = false;
+    BuildMachine(t, [] { return 0.0; });
+    ResetPanel(t);
+    powerUp = t.listing;
+    t.listing.TakeChangedRows();
+  }
+  GradedFile Grade(const std::string& path, const Lab& lab) {
+    t.listing.RestoreChangedRows(powerUp);
+    t.listing.TakeChangedRows();
+    t.m = Machine{};
+    t.Entry = LineEntry{};
+    t.Display = TDisplay{};
+    t.StopRequest = false;
+    t.Command = TCommand{};
+    ResetPanel(t);
+    return GradeFile(t, path, lab);
+  }
+};
+
+std::optional<std::string> WriteReport(const std::string& path, const std::string& bytes) {
+  if (const auto f = WriteFileSafely(path, bytes))
+    return LabBytesToUtf8(path) + ": " + LabCp1251ToUtf8(FileErrorText(f->err, path));
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> TakeGradeArgs(std::vector<std::string>& args, GradeOptions& g) {
+  std::vector<std::string> rest;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "--") {
+      rest.insert(rest.end(), args.begin() + static_cast<ptrdiff_t>(i), args.end());
+      break;
+    }
+    if (a == "--version") {
+      g.version = true;
+      continue;
+    }
+    const std::string name = a.substr(0, a.find('='));
+    std::string* value = name == "--lab"    ? &g.lab
+                         : name == "--csv"  ? &g.csv
+                         : name == "--html" ? &g.html
+                                            : nullptr;
+    if (value == nullptr) {
+      const bool runner = TakesValue(name) || a == "--real-time";
+      if (runner && g.runnerOption.empty()) g.runnerOption = name;
+      rest.push_back(a);
+      if (TakesValue(a) && i + 1 < args.size()) rest.push_back(args[++i]);
+      continue;
+    }
+    if (name.size() < a.size())
+      *value = a.substr(name.size() + 1);
+    else if (i + 1 < args.size())
+      *value = args[++i];
+    else
+      return name + " wants a file name";
+    if (value->empty()) return name + " wants a file name";
+  }
+  args = std::move(rest);
+  if (g.lab.empty() && !g.csv.empty()) return std::string("--csv goes with --lab only");
+  if (g.lab.empty() && !g.html.empty()) return std::string("--html goes with --lab only");
+  if (!g.lab.empty() && !g.runnerOption.empty())
+    return g.runnerOption +
+           " не сочетается с --lab: начальное состояние и предел строк "
+           "задаёт задание";
+  return std::nullopt;
+}
+
+std::vector<GradedFile> GradeFiles(const std::vector<std::string>& files, const Lab& lab,
+                                   unsigned workers) {
+  std::vector<GradedFile> graded(files.size());
+  workers =
+      std::clamp<unsigned>(workers, 1, static_cast<unsigned>(std::max<size_t>(files.size(), 1)));
+  std::atomic<size_t> next{0};
+  const auto work = [&] {
+    Grader grader;
+    for (size_t i; (i = next++) < files.size();) graded[i] = grader.Grade(files[i], lab);
+  };
+  std::vector<std::thread> threads;
+  for (unsigned w = 1; w < workers; ++w) threads.emplace_back(work);
+  work();
+  for (auto& th : threads) th.join();
+  return graded;
+}
+
+int GradeMain(const GradeOptions& g, const std::vector<std::string>& args, std::ostream& out,
+              std::ostream& err, unsigned workers) {
+  const auto fail = [&](const std::string& what) {
+    err << "tamrel-batch: " << what << '\n';
+    return kGradeError;
+  };
+  std::string text;
+  if (const auto e = ReadWhole(g.lab, text))
+    return fail(LabBytesToUtf8(g.lab) + ": " + LabCp1251ToUtf8(FileErrorText(*e, g.lab)));
+  auto read = ReadLab(text);
+  if (const auto* what = std::get_if<std::string>(&read))
+    return fail(LabBytesToUtf8(g.lab) + ": " + LabCp1251ToUtf8(*what));
+  const Lab& lab = std::get<Lab>(read);
+  std::vector<std::string> files;
+  if (const auto what = FindImages(args, files)) return fail(*what);
+
+  const std::vector<GradedFile> graded = GradeFiles(files, lab, workers);
+  for (const GradedFile& f : graded) out << GradeLines(f);
+  out << '\n' << GradeSummary(graded);
+  out.flush();
+  int status = GradeStatus(graded);
+  if (!g.csv.empty())
+    if (const auto what = WriteReport(g.csv, GradeCsv(graded, lab))) status = fail(*what);
+  if (!g.html.empty())
+    if (const auto what = WriteReport(g.html, GradeHtml(graded, lab))) status = fail(*what);
+  return status;
+}
+
+}  // namespace tamrel
