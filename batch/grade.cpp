@@ -155,17 +155,16 @@ std::string GradeSummary(const std::vector<GradedFile>& files) {
   return out;
 }
 
-std::string GradeCsv(const std::vector<GradedFile>& files, const Lab& lab) {
+std::string GradeCsv(const std::vector<GradedFile>& files) {
   std::string out = "\xEF\xBB\xBF";  // UTF-8's byte-order mark: spreadsheets then read UTF-8
-  out += "ученик;файл;итог;как кончилась;строк;байтов программы";
+  out += "ученик;файл;итог;строк;байтов программы";
   for (const std::string& h : Headings(files)) out += ";" + CsvCell(h);
   out += "\r\n";
   for (const GradedFile& f : files) {
     out += CsvCell(StudentName(f.path)) + ";" + CsvCell(LabBytesToUtf8(f.path)) + ";" +
            CsvCell(Verdict(f));
     if (!f.error) {
-      out += ";" + CsvCell(U(RunEndText(f.check.end, lab.maxLines))) + ";" +
-             std::to_string(f.check.lines) + ";" + std::to_string(f.check.programBytes);
+      out += ";" + std::to_string(f.check.lines) + ";" + std::to_string(f.check.programBytes);
       for (const LabResult& r : f.check.results)
         out += ";" + CsvCell((r.met ? "" : "✗ ") + U(r.found));
     }
@@ -190,21 +189,23 @@ std::string GradeHtml(const std::vector<GradedFile>& files, const Lab& lab) {
       Html(GradeSummary(files)) +
       "</pre>\n<h2>Ученики</h2>\n<table>\n<thead><tr>"
       "<th scope=\"col\">ученик</th><th scope=\"col\">итог</th>"
-      "<th scope=\"col\">как кончилась</th><th scope=\"col\">строк</th>"
+      "<th scope=\"col\">строк</th>"
       "<th scope=\"col\">байтов программы</th>";
-  for (const std::string& h : Headings(files)) out += "<th scope=\"col\">" + Html(h) + "</th>";
+  const std::vector<std::string> headings = Headings(files);
+  for (const std::string& h : headings) out += "<th scope=\"col\">" + Html(h) + "</th>";
   out += "</tr></thead>\n<tbody>\n";
   for (const GradedFile& f : files) {
     out += "<tr><th scope=\"row\" title=\"" + Html(LabBytesToUtf8(f.path)) + "\">" +
            Html(StudentName(f.path)) + "</th><td class=\"" + (f.Passed() ? "yes" : "no") + "\">" +
            Html(Verdict(f)) + "</td>";
     if (!f.error) {
-      out += "<td>" + Html(U(RunEndText(f.check.end, lab.maxLines))) + "</td><td>" +
-             std::to_string(f.check.lines) + "</td><td>" + std::to_string(f.check.programBytes) +
-             "</td>";
+      out += "<td>" + std::to_string(f.check.lines) + "</td><td>" +
+             std::to_string(f.check.programBytes) + "</td>";
       for (const LabResult& r : f.check.results)
-        out += std::string("<td class=\"") + (r.met ? "yes\">✓ " : "no\">✗ ") + Html(U(r.found)) +
-               "</td>";
+        out += std::string("<td class=\"") + (r.met ? "yes\">✓&nbsp;" : "no\">✗&nbsp;") +
+               Html(U(r.found)) + "</td>";
+    } else {
+      out += "<td colspan=\"" + std::to_string(headings.size() + 2) + "\"></td>";
     }
     out += "</tr>\n";
   }

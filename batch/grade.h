@@ -52,7 +52,7 @@ std::string GradeSummary(const std::vector<GradedFile>& files);
 // One row per student, a column per expectation (its text as the heading, the value found
 // below, "✗ " before it when not met); UTF-8 with a byte-order mark so that spreadsheets keep
 // Cyrillic names; cells separated by ';' as spreadsheets in a Russian locale expect; CR LF.
-std::string GradeCsv(const std::vector<GradedFile>& files, const Lab& lab);
+std::string GradeCsv(const std::vector<GradedFile>& files);
 // A single page with no outside resources: the lab's title and task, the summary, and the
 // table of the CSV with ✓ and ✗.
 std::string GradeHtml(const std::vector<GradedFile>& files, const Lab& lab);

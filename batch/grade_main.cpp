@@ -163,7 +163,7 @@ int GradeMain(const GradeOptions& g, const std::vector<std::string>& args, std::
   out.flush();
   int status = GradeStatus(graded);
   if (!g.csv.empty())
-    if (const auto what = WriteReport(g.csv, GradeCsv(graded, lab))) status = fail(*what);
+    if (const auto what = WriteReport(g.csv, GradeCsv(graded))) status = fail(*what);
   if (!g.html.empty())
     if (const auto what = WriteReport(g.html, GradeHtml(graded, lab))) status = fail(*what);
   return status;
