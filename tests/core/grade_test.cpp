@@ -103,9 +103,8 @@ TEST(Grading, AClassOf30ReadsFromTheTerminalTheCsvAndThePage) {
                       "программы\r\n"))
       << csv;
   EXPECT_EQ(Count(csv, "\r\n"), 31u);
-  EXPECT_NE(
-      csv.find("\r\nИванов;" + (c.dir / "Иванов.mem") + ";зачтено;37;17;HLT;8E;8E;17\r\n"),
-      std::string::npos)
+  EXPECT_NE(csv.find("\r\nИванов;" + (c.dir / "Иванов.mem") + ";зачтено;37;17;HLT;8E;8E;17\r\n"),
+            std::string::npos)
       << csv;
   EXPECT_NE(csv.find(";не зачтено;37;17;HLT;✗ 7C;✗ 7C;17\r\n"), std::string::npos);
 
