@@ -1,6 +1,7 @@
 // Checking one program's run against a lab: the lab's data and start state, RUN, then every
 // expectation compared with what the run left.
 #include <algorithm>
+#include <array>
 #include <utility>
 
 #include "lab/lab.h"
@@ -99,14 +100,6 @@ std::string RangeName(const LabBytes& b) {
   return b.name.empty() ? where : b.name + " (" + where + ")";
 }
 
-// The lab's data ranges as a mark per address of the window.
-std::vector<bool> DataMask(const Lab& lab) {
-  std::vector<bool> mask(kMemSize, false);
-  for (const LabBytes& d : lab.data)
-    std::fill_n(mask.begin() + (d.at - kMemFirst), d.bytes.size(), true);
-  return mask;
-}
-
 }  // namespace
 
 std::string RunEndText(RunEnd end, uint64_t maxLines) {
@@ -135,13 +128,43 @@ void ApplyLabData(Core& c, const Lab& lab) {
   NoteEdit(c);
 }
 
-uint64_t ProgramBytes(const Memory& mem, const Lab& lab) {
-  const std::vector<bool> data = DataMask(lab);
-  int32_t last = kMemFirst - 1;
-  for (int32_t a = kMemFirst; a <= kMemLast; ++a)
-    if (!data[static_cast<size_t>(a - kMemFirst)] && mem.Read(a) != 0) last = a;
-  const auto counted = std::count(data.begin(), data.begin() + (last - kMemFirst + 1), false);
-  return static_cast<uint64_t>(counted);
+uint64_t ProgramBytes(const Memory& mem, int32_t start) {
+  // How control leaves an instruction, by its opcode: on to the next one, also to the address
+  // it names (conditional jumps, calls), only to that address (JMP), or nowhere the bytes say
+  // (HLT, RST n, RET, PCHL, and an unassigned code, whose line changes nothing and so never
+  // moves on).
+  enum Flow : uint8_t { kNext, kAlsoTarget, kTarget, kEnd };
+  static const auto kFlow = [] {
+    std::array<Flow, 256> f{};
+    for (int op = 0; op < 256; ++op) {
+      if (ComTab()[op].TableText == kUnassignedText) f[op] = kEnd;
+      if ((op & 0xC7) == 0xC2 || (op & 0xC7) == 0xC4 || op == 0xCD) f[op] = kAlsoTarget;
+      if ((op & 0xC7) == 0xC7 || op == 0x76 || op == 0xC9 || op == 0xE9) f[op] = kEnd;
+    }
+    f[0xC3] = kTarget;
+    return f;
+  }();
+  std::vector<bool> visited(kMemSize, false), counted(kMemSize, false);
+  std::vector<int32_t> todo{start};
+  uint64_t bytes = 0;
+  while (!todo.empty()) {
+    const int32_t a = todo.back();
+    todo.pop_back();
+    if (!InWindow(a) || visited[static_cast<size_t>(a - kMemFirst)]) continue;
+    visited[static_cast<size_t>(a - kMemFirst)] = true;
+    const uint8_t op = mem.Read(a);
+    const int32_t length = ComTab()[op].Length;
+    for (int32_t k = 0; k < length && InWindow(a + k); ++k)
+      if (!counted[static_cast<size_t>(a + k - kMemFirst)]) {
+        counted[static_cast<size_t>(a + k - kMemFirst)] = true;
+        ++bytes;
+      }
+    const int32_t target = mem.Read(a + 1) | mem.Read(a + 2) << 8;
+    if (kFlow[op] == kEnd) continue;
+    if (kFlow[op] == kAlsoTarget) todo.push_back(target);
+    todo.push_back(kFlow[op] == kTarget ? target : a + length);
+  }
+  return bytes;
 }
 
 bool LabCheck::Passed() const {
@@ -155,7 +178,6 @@ void CopyForCheck(const Core& from, Trainer& to) {
 
 LabCheck CheckRun(const Lab& lab, Trainer& t) {
   ApplyLabData(t, lab);
-  LabCheck check{RunEnd::Limit, 0, ProgramBytes(t.m.Mem, lab), {}};
 
   // The start state: power-up values, then the lab's own.
   Machine& m = t.m;
@@ -166,6 +188,7 @@ LabCheck CheckRun(const Lab& lab, Trainer& t) {
   for (const LabRegisterValue& v : lab.startRegisters) Set(m, v.reg, v.value);
   for (const LabFlagValue& f : lab.startFlags) SetFlag(m, f.flag, f.value);
   PackFlags(m);
+  LabCheck check{RunEnd::Limit, 0, ProgramBytes(m.Mem, m.PC), {}};
 
   CheckView view;
   PanelView* const ownView = std::exchange(t.view, &view);

@@ -68,9 +68,12 @@ std::variant<Lab, std::string> ReadLab(std::string_view text);
 // costs nothing.
 void ApplyLabData(Core& c, const Lab& lab);
 
-// How much program a student wrote: the bytes from 8200h to the last byte that is not 00h,
-// leaving out the lab's data ranges. Measured before the run, after the lab's data went in.
-uint64_t ProgramBytes(const Memory& mem, const Lab& lab);
+// How much program a student wrote: the bytes of every instruction reachable from `start`,
+// following the code on, and into the targets of jumps and calls, up to HLT, RST n, RET, PCHL
+// and JMP (which goes on only at its target). Whatever else memory holds (a table, the random
+// bytes of a window that was never cleared, a gap before a subroutine) does not count.
+// Measured before the run, after the lab's data went in.
+uint64_t ProgramBytes(const Memory& mem, int32_t start);
 
 // One expectation, checked. Texts are code page 1251.
 struct LabResult {

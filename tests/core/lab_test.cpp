@@ -201,22 +201,32 @@ TEST(LabChecking, PutsOnlyTheDataRangesIntoMemoryAndBackTheViewPauseAndHistory) 
   EXPECT_EQ(b.t.sleep1ms, &test::NoSleep);
 }
 
-TEST(LabChecking, CountsProgramBytesFrom8200ToTheLastOutsideTheData) {
+TEST(LabChecking, CountsTheBytesOfTheInstructionsReachableFromTheStart) {
   struct Case {
-    std::vector<std::pair<int32_t, uint8_t>> bytes;
+    const char* what;
+    std::vector<uint8_t> at8200;
     uint64_t want;
   };
-  for (const Case& c : std::vector<Case>{{{}, 0},
-                                         {{{0x8200, 0x76}}, 1},
-                                         {{{0x8204, 0x76}}, 5},
-                                         {{{0x8200, 0x76}, {0x8301, 1}}, 1},
-                                         {{{0x8303, 0x76}}, 0x104 - 3},
-                                         {{{kMemLast, 1}}, kMemSize - 3}}) {
+  for (const Case& c :
+       std::vector<Case>{{"nothing but HLT", {0x76, 0x12, 0x34}, 1},
+                         {"NOPs up to a RST", {0x00, 0x00, 0x3E, 0x00, 0xFF}, 5},
+                         {"JMP over a gap", {0xC3, 0x06, 0x82, 0x11, 0x11, 0x11, 0x76}, 4},
+                         {"a CALL and what follows it", {0xCD, 0x05, 0x82, 0x76, 0x99, 0xC9}, 5},
+                         {"a loop with a conditional jump", {0x05, 0xC2, 0x00, 0x82, 0x76}, 5},
+                         {"PCHL ends the trail", {0xE9, 0x76}, 1},
+                         {"a jump out of the window", {0xC3, 0x00, 0x10}, 3},
+                         {"an unassigned code never moves on", {0x08, 0x76}, 1}}) {
     Memory mem;
-    for (const auto& [a, v] : c.bytes) mem.Write(a, v);
-    mem.Write(0x8300, 9);  // the lab's data never counts
-    EXPECT_EQ(ProgramBytes(mem, kSum), c.want);
+    for (size_t k = 0; k < c.at8200.size(); ++k) mem.Write(0x8200 + int64_t(k), c.at8200[k]);
+    mem.Write(0x9000, 0x77);  // never reached
+    EXPECT_EQ(ProgramBytes(mem, 0x8200), c.want) << c.what;
   }
+  // A program typed into the window's random memory counts as itself.
+  Memory random;
+  RandomFill(random, [x = 1u]() mutable { return (x = x * 69069u + 1) / 4294967296.0; });
+  const uint8_t loop[] = {0x3E, 0x05, 0x3D, 0xC2, 0x02, 0x82, 0x76};  // MVI A; DCR A; JNZ; HLT
+  for (size_t k = 0; k < sizeof loop; ++k) random.Write(0x8200 + int64_t(k), loop[k]);
+  EXPECT_EQ(ProgramBytes(random, 0x8200), sizeof loop);
 }
 
 // Each example program with its lab: the image as shipped passes every expectation.
