@@ -111,12 +111,12 @@ std::optional<std::string> TakeGradeArgs(std::vector<std::string>& args, GradeOp
     else if (i + 1 < args.size())
       *value = args[++i];
     else
-      return name + " wants a file name";
-    if (value->empty()) return name + " wants a file name";
+      return name + ": нужно имя файла";
+    if (value->empty()) return name + ": нужно имя файла";
   }
   args = std::move(rest);
-  if (g.lab.empty() && !g.csv.empty()) return std::string("--csv goes with --lab only");
-  if (g.lab.empty() && !g.html.empty()) return std::string("--html goes with --lab only");
+  if (g.lab.empty() && !g.csv.empty()) return std::string("--csv только вместе с --lab");
+  if (g.lab.empty() && !g.html.empty()) return std::string("--html только вместе с --lab");
   if (!g.lab.empty() && !g.runnerOption.empty())
     return g.runnerOption +
            " не сочетается с --lab: начальное состояние и предел строк "
