@@ -9,7 +9,7 @@
 #include <ostream>
 #include <thread>
 
-#include "files/safefile.h"
+#include "files/disk.h"
 #include "lab/temp_text.h"
 
 namespace tamrel {

@@ -117,50 +117,67 @@ void StepKey(Trainer& t) {
   BoundedDisassembly(t.listing, kStepBound);
 }
 
-RunResult RunKey(Trainer& t, uint64_t maxLines) {
-  using Clock = std::chrono::steady_clock;
-  const HistoryScope recorded(t);
+RunState BeginRun(Trainer& t, uint64_t maxLines) {
+  t.history.Begin(t);
   t.StopRequest = false;
   t.view->ShowAddress("");
   t.view->ShowData("");
-  // Window events go through before a line whenever a time slice has passed (checked every
-  // few dozen lines, and after every NOP pause), so a key waits about a millisecond at most
-  // and every handler still runs between two lines.
-  Clock::time_point lastEvents{};
+  RunState r;
+  r.maxLines = maxLines;
+  r.done = maxLines == 0;
+  return r;
+}
+
+SliceEnd RunSlice(Trainer& t, RunState& r, uint64_t lines, std::chrono::nanoseconds time) {
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point start = Clock::now();
   unsigned sinceCheck = 0;
-  bool due = true;
-  RunResult result{RunEnd::Limit, 0};
-  for (;;) {
-    if (result.lines == maxLines) break;
-    if (due) {
-      t.view->ProcessEvents();
-      lastEvents = Clock::now();
-      sinceCheck = 0;
-    }
+  for (uint64_t n = 0; !r.done; ++n) {
+    if (n == lines) return SliceEnd::Bounded;
     const int32_t pc = t.m.PC;
     const auto [stop, paused] = ExecuteCurrentLine(t, t.Command);
-    ++result.lines;
+    ++r.lines;
     if (stop || t.StopRequest) {
-      result.end = t.StopRequest ? RunEnd::RstKey : StopOfLine(t, pc);
-      break;
-    }
-    if (AtBreakpoint(t)) {
-      result.end = RunEnd::Breakpoint;
-      break;
-    }
-    due = paused || t.EventSlice.count() == 0;
-    if (!due && ++sinceCheck >= 64) {
-      due = Clock::now() - lastEvents >= t.EventSlice;
+      r.end = t.StopRequest ? RunEnd::RstKey : StopOfLine(t, pc);
+      r.done = true;
+    } else if (AtBreakpoint(t)) {
+      r.end = RunEnd::Breakpoint;
+      r.done = true;
+    } else if (r.lines == r.maxLines) {
+      r.end = RunEnd::Limit;
+      r.done = true;
+    } else if (paused) {
+      return SliceEnd::Paused;
+    } else if (++sinceCheck >= 64) {
       sinceCheck = 0;
+      if (Clock::now() - start >= time) return SliceEnd::Bounded;
     }
   }
+  return SliceEnd::Ended;
+}
+
+RunResult FinishRun(Trainer& t, RunState& r) {
   if (t.StopRequest) t.m.PC = kPowerUpPC;
   t.view->ShowRegisters(t.m.R);
   t.view->ShowFlags(t.m.Flags);
   RefreshPanel(t);
   BoundedDisassembly(t.listing, kRunBound);
   t.view->ShowStackPointer(IntToHexText(t.m.SP));
-  return result;
+  t.history.End(t);
+  return {r.end, r.lines};
+}
+
+RunResult RunKey(Trainer& t, uint64_t maxLines) {
+  // Window events go through before the first line, whenever a time slice has passed (so a
+  // key waits about a millisecond at most) and after every NOP pause; every handler still
+  // runs between two lines.
+  RunState r = BeginRun(t, maxLines);
+  const uint64_t perSlice = t.EventSlice.count() == 0 ? 1 : kNoLineLimit;
+  while (!r.done) {
+    t.view->ProcessEvents();
+    RunSlice(t, r, perSlice, t.EventSlice);
+  }
+  return FinishRun(t, r);
 }
 
 void SelectRow(Trainer& t, int64_t row) {
