@@ -1,21 +1,35 @@
 #include "batch/grade.h"
 
-#include <unistd.h>
-
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <system_error>
 #include <utility>
 
+#include "files/disk.h"
 #include "files/ihex.h"
 #include "files/memfile.h"
-#include "lab/temp_text.h"
+#include "machine/text.h"
 
 namespace tamrel {
 
 namespace {
 
-std::string U(std::string_view cp1251) { return LabCp1251ToUtf8(cp1251); }
+std::string U(std::string_view cp1251) { return Cp1251ToUtf8(cp1251); }
+
+}  // namespace
+
+std::string Utf8Shown(std::string_view s) {
+  std::string out;
+  while (!s.empty()) {
+    const size_t n = Utf8Length(s);
+    out += n == 0 ? std::string_view("\xEF\xBF\xBD") : s.substr(0, n);
+    s.remove_prefix(n == 0 ? 1 : n);
+  }
+  return out;
+}
+
+namespace {
 
 // The reason a student failed, for the summary: a file that did not load; a program that did
 // not stop (whatever else it left, which would only repeat that); else each failed expectation.
@@ -86,20 +100,30 @@ bool EndsWith(const std::string& name, std::string_view ext) {
 std::optional<std::string> FindImages(const std::vector<std::string>& args,
                                       std::vector<std::string>& files) {
   namespace fs = std::filesystem;
+  // Names are UTF-8 bytes on every system (Windows' own names are wide, and its narrow ones
+  // are in a code page that may lack Cyrillic), and found files are named with '/' as given.
+  const auto path = [](const std::string& s) {
+    return fs::path(std::u8string(s.begin(), s.end()));
+  };
   for (const std::string& arg : args) {
     std::error_code ec;
-    if (!fs::is_directory(arg, ec)) {
+    if (!fs::is_directory(path(arg), ec)) {
       files.push_back(arg);
       continue;
     }
     std::vector<std::string> found;
-    for (fs::recursive_directory_iterator it(arg, ec), end; !ec && it != end; it.increment(ec)) {
-      const std::string name = it->path().string();
+    const fs::path root = path(arg);
+    for (fs::recursive_directory_iterator it(root, ec), end; !ec && it != end; it.increment(ec)) {
+      const std::u8string rel = it->path().lexically_relative(root).generic_u8string();
+      const std::string name =
+          arg + (arg.ends_with('/') ? "" : "/") + std::string(rel.begin(), rel.end());
       if (it->is_regular_file(ec) && (EndsWith(name, ".mem") || EndsWith(name, ".hex")))
         found.push_back(name);
     }
-    if (ec) return "папка " + LabBytesToUtf8(arg) + " не читается: " + ec.message();
-    if (found.empty()) return "в папке " + LabBytesToUtf8(arg) + " нет файлов .mem и .hex";
+    if (ec)
+      return "папка " + Utf8Shown(arg) +
+             " не читается: " + Cp1251ToUtf8(FileErrorText(ec.value(), arg));
+    if (found.empty()) return "в папке " + Utf8Shown(arg) + " нет файлов .mem и .hex";
     std::sort(found.begin(), found.end());
     files.insert(files.end(), found.begin(), found.end());
   }
@@ -107,21 +131,44 @@ std::optional<std::string> FindImages(const std::vector<std::string>& args,
 }
 
 GradedFile GradeFile(Trainer& t, const std::string& path, const Lab& lab) {
-  GradedFile f{path, std::nullopt, ::access(path.c_str(), R_OK) != 0, {}};
-  f.error = EndsWith(path, ".hex") ? ImportHex(t, path) : OpenImage(t, path);
+  GradedFile f{path, std::nullopt, false, {}};
+  const bool hex = EndsWith(path, ".hex");
+  std::string bytes;
+  if (const auto err = ReadFileBytes(path, bytes, hex ? SIZE_MAX : kImageSize)) {
+    f.error = FileErrorText(*err, path);
+    f.unreachable = true;  // missing, no access: not the student's file at all
+    return f;
+  }
+  if (hex) {
+    f.error = ImportHexText(t, bytes);
+  } else {
+    // The lab's data goes into the image before it is opened, so that the listing is decoded
+    // once and not again by CheckRun's ApplyLabData, which then finds nothing to change.
+    for (const LabBytes& d : lab.data)
+      for (size_t k = 0; k < d.bytes.size(); ++k)
+        if (const size_t at = static_cast<size_t>(d.at - kMemFirst) + k; at < bytes.size())
+          bytes[at] = static_cast<char>(d.bytes[k]);
+    f.error = OpenImageBytes(t, bytes);
+  }
   if (!f.error) f.check = CheckRun(lab, t);
   return f;
 }
 
+#ifdef _WIN32
+constexpr const char* kSeparators = "/\\";
+#else
+constexpr const char* kSeparators = "/";
+#endif
+
 std::string StudentName(const std::string& path) {
-  std::string name = path.substr(path.find_last_of('/') + 1);
+  std::string name = path.substr(path.find_last_of(kSeparators) + 1);
   const size_t dot = name.find_last_of('.');
   if (dot != std::string::npos && dot > 0) name.resize(dot);
-  return LabBytesToUtf8(name);
+  return Utf8Shown(name);
 }
 
 std::string GradeLines(const GradedFile& f) {
-  const std::string file = LabBytesToUtf8(f.path);
+  const std::string file = Utf8Shown(f.path);
   if (f.error) return "- " + file + ": " + Verdict(f) + "\n";
   std::string out =
       (f.Passed() ? "+ " : "- ") + file + ": " + Verdict(f) + " (" + RunLine(f.check) + ")\n";
@@ -161,8 +208,8 @@ std::string GradeCsv(const std::vector<GradedFile>& files) {
   for (const std::string& h : Headings(files)) out += ";" + CsvCell(h);
   out += "\r\n";
   for (const GradedFile& f : files) {
-    out += CsvCell(StudentName(f.path)) + ";" + CsvCell(LabBytesToUtf8(f.path)) + ";" +
-           CsvCell(Verdict(f));
+    out +=
+        CsvCell(StudentName(f.path)) + ";" + CsvCell(Utf8Shown(f.path)) + ";" + CsvCell(Verdict(f));
     if (!f.error) {
       out += ";" + std::to_string(f.check.lines) + ";" + std::to_string(f.check.programBytes);
       for (const LabResult& r : f.check.results)
@@ -195,7 +242,7 @@ std::string GradeHtml(const std::vector<GradedFile>& files, const Lab& lab) {
   for (const std::string& h : headings) out += "<th scope=\"col\">" + Html(h) + "</th>";
   out += "</tr></thead>\n<tbody>\n";
   for (const GradedFile& f : files) {
-    out += "<tr><th scope=\"row\" title=\"" + Html(LabBytesToUtf8(f.path)) + "\">" +
+    out += "<tr><th scope=\"row\" title=\"" + Html(Utf8Shown(f.path)) + "\">" +
            Html(StudentName(f.path)) + "</th><td class=\"" + (f.Passed() ? "yes" : "no") + "\">" +
            Html(Verdict(f)) + "</td>";
     if (!f.error) {

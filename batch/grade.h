@@ -13,6 +13,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "lab/lab.h"
@@ -40,6 +41,10 @@ std::optional<std::string> FindImages(const std::vector<std::string>& args,
 // One file on a trainer at its power-up state with every byte 00h: loaded as Open or the
 // Intel HEX import loads it (by the name's ending .hex, either case), then checked.
 GradedFile GradeFile(Trainer& t, const std::string& path, const Lab& lab);
+
+// Bytes that may or may not be UTF-8 (a file name): well-formed sequences kept, every other
+// byte shown as U+FFFD.
+std::string Utf8Shown(std::string_view bytes);
 
 // The student's name: the file name without its folder and extension, in UTF-8.
 std::string StudentName(const std::string& path);

@@ -1,41 +1,17 @@
 #include "batch/grade_main.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <ostream>
 #include <thread>
 
 #include "files/disk.h"
-#include "lab/temp_text.h"
+#include "machine/text.h"
+#include "panel/powerup.h"
 
 namespace tamrel {
 
 namespace {
-
-// TEMP: files/disk.h's ReadFileBytes takes over once it is on main.
-std::optional<int> ReadWhole(const std::string& path, std::string& bytes) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return errno;
-  bytes.clear();
-  char buf[65536];
-  for (;;) {
-    const ssize_t n = ::read(fd, buf, sizeof buf);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      const int err = errno;
-      ::close(fd);
-      return err;
-    }
-    if (n == 0) break;
-    bytes.append(buf, static_cast<size_t>(n));
-  }
-  ::close(fd);
-  return std::nullopt;
-}
 
 bool TakesValue(const std::string& a) {
   return a == "--from" || a == "--max-lines" || a == "--set" || a == "--dump";
@@ -53,30 +29,16 @@ struct Grader {
     void ProcessEvents() override {}
   } view;
   Trainer t{view, [] {}};
-  Listing powerUp;
-  Grader() {
-    t.history.enabled = false;
-    BuildMachine(t, [] { return 0.0; });
-    ResetPanel(t);
-    powerUp = t.listing;
-    t.listing.TakeChangedRows();
-  }
+  Listing powerUp = PowerUpWithZeros(t);
   GradedFile Grade(const std::string& path, const Lab& lab) {
-    t.listing.RestoreChangedRows(powerUp);
-    t.listing.TakeChangedRows();
-    t.m = Machine{};
-    t.Entry = LineEntry{};
-    t.Display = TDisplay{};
-    t.StopRequest = false;
-    t.Command = TCommand{};
-    ResetPanel(t);
+    PowerUpAgain(t, powerUp);
     return GradeFile(t, path, lab);
   }
 };
 
 std::optional<std::string> WriteReport(const std::string& path, const std::string& bytes) {
   if (const auto f = WriteFileSafely(path, bytes))
-    return LabBytesToUtf8(path) + ": " + LabCp1251ToUtf8(FileErrorText(f->err, path));
+    return Utf8Shown(path) + ": " + Cp1251ToUtf8(FileErrorText(f->err, path));
   return std::nullopt;
 }
 
@@ -148,11 +110,11 @@ int GradeMain(const GradeOptions& g, const std::vector<std::string>& args, std::
     return kGradeError;
   };
   std::string text;
-  if (const auto e = ReadWhole(g.lab, text))
-    return fail(LabBytesToUtf8(g.lab) + ": " + LabCp1251ToUtf8(FileErrorText(*e, g.lab)));
+  if (const auto e = ReadFileBytes(g.lab, text))
+    return fail(Utf8Shown(g.lab) + ": " + Cp1251ToUtf8(FileErrorText(*e, g.lab)));
   auto read = ReadLab(text);
   if (const auto* what = std::get_if<std::string>(&read))
-    return fail(LabBytesToUtf8(g.lab) + ": " + LabCp1251ToUtf8(*what));
+    return fail(Utf8Shown(g.lab) + ": " + Cp1251ToUtf8(*what));
   const Lab& lab = std::get<Lab>(read);
   std::vector<std::string> files;
   if (const auto what = FindImages(args, files)) return fail(*what);

@@ -66,7 +66,8 @@ BENCHMARK(BM_Batch1000Files)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Use
 
 // The same class graded against a lab, with the terminal's lines and summary. The lab's data
 // range at 8400h is one the images already hold (/0, a class that saved its work after
-// opening the lab) or one they lack (/1: every file's listing is decoded again from 8400h).
+// opening the lab) or one they lack (/1: the grader writes it into each image before opening
+// it, so the listing is still decoded once a file).
 void BM_Grade1000Files(benchmark::State& state) {
   static const ClassFolder folder;
   const auto lab = ReadLab(std::string(R"({"title": "bench", "task": "", "max_lines": 20000,

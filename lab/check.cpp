@@ -5,15 +5,15 @@
 #include <utility>
 
 #include "lab/lab.h"
-#include "lab/temp_text.h"
 #include "listing/opcodes.h"
 #include "machine/numtext.h"
+#include "machine/text.h"
 
 namespace tamrel {
 
 namespace {
 
-std::string R(std::string_view utf8) { return LabUtf8ToCp1251(utf8); }
+std::string R(std::string_view utf8) { return Utf8ToCp1251Replacing(utf8, '?'); }
 
 void NoSleep() {}
 

@@ -8,8 +8,8 @@
 
 #include "files/ihex.h"
 #include "lab/lab.h"
-#include "lab/temp_text.h"
 #include "machine/numtext.h"
+#include "machine/text.h"
 
 namespace tamrel {
 
@@ -19,7 +19,7 @@ using Json = nlohmann::ordered_json;
 using Error = std::optional<std::string>;
 
 // The messages are written here in UTF-8 and kept as code page 1251, like every core text.
-std::string R(std::string_view utf8) { return LabUtf8ToCp1251(utf8); }
+std::string R(std::string_view utf8) { return Utf8ToCp1251Replacing(utf8, '?'); }
 
 Error Fail(std::string_view path, std::string_view utf8What, std::string_view cp1251Tail = {}) {
   return R("Поле «") + R(path) + R("»: ") + R(utf8What) + std::string(cp1251Tail);
@@ -30,34 +30,13 @@ std::string Shown(const Json& j) {
   std::string s = j.is_string() ? j.get_ref<const std::string&>()
                                 : j.dump(-1, ' ', false, Json::error_handler_t::replace);
   if (s.size() > 24) s = s.substr(0, 24) + "...";
-  return R(", а не «") + LabUtf8ToCp1251(s) + R("»");
-}
-
-std::string Upper(std::string_view s) {
-  std::string u(s);
-  for (char& ch : u)
-    if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 'a' + 'A');
-  return u;
-}
-
-int HexDigit(char ch) {
-  if (ch >= '0' && ch <= '9') return ch - '0';
-  if (ch >= 'A' && ch <= 'F') return ch - 'A' + 10;
-  if (ch >= 'a' && ch <= 'f') return ch - 'a' + 10;
-  return -1;
+  return R(", а не «") + R(s) + R("»");
 }
 
 // One to `maxDigits` hexadecimal digits of either case, as a string.
 std::optional<int32_t> HexNumber(const Json& j, size_t maxDigits) {
   if (!j.is_string()) return std::nullopt;
-  const auto& s = j.get_ref<const std::string&>();
-  if (s.empty() || s.size() > maxDigits) return std::nullopt;
-  int32_t v = 0;
-  for (char ch : s) {
-    if (HexDigit(ch) < 0) return std::nullopt;
-    v = v * 16 + HexDigit(ch);
-  }
-  return v;
+  return AnyCaseHexNumber(j.get_ref<const std::string&>(), maxDigits);
 }
 
 Error Address(const Json& j, const std::string& path, int32_t& out) {
@@ -78,9 +57,9 @@ Error Bytes(const Json& j, const std::string& path, std::vector<uint8_t>& out) {
       ++k;
       continue;
     }
-    if (k + 1 >= s.size() || HexDigit(s[k]) < 0 || HexDigit(s[k + 1]) < 0)
+    if (k + 1 >= s.size() || AnyCaseHexDigit(s[k]) < 0 || AnyCaseHexDigit(s[k + 1]) < 0)
       return Fail(path, what, Shown(j));
-    out.push_back(static_cast<uint8_t>(HexDigit(s[k]) * 16 + HexDigit(s[k + 1])));
+    out.push_back(static_cast<uint8_t>(AnyCaseHexDigit(s[k]) * 16 + AnyCaseHexDigit(s[k + 1])));
     k += 2;
   }
   if (out.empty()) return Fail(path, what, Shown(j));
@@ -89,7 +68,7 @@ Error Bytes(const Json& j, const std::string& path, std::vector<uint8_t>& out) {
 
 Error Text(const Json& j, const std::string& path, std::string& out) {
   if (!j.is_string()) return Fail(path, "нужна строка", Shown(j));
-  out = LabUtf8ToCp1251(j.get_ref<const std::string&>());
+  out = R(j.get_ref<const std::string&>());
   return std::nullopt;
 }
 
@@ -200,7 +179,7 @@ Error Stops(const Json& j, std::vector<RunEnd>& out) {
   const Json list = j.is_array() ? j : Json::array({j});
   if (list.empty()) return Fail("expect.stop", what, Shown(j));
   for (const Json& s : list) {
-    const std::string name = s.is_string() ? Upper(s.get_ref<const std::string&>()) : "";
+    const std::string name = s.is_string() ? AsciiUpper(s.get_ref<const std::string&>()) : "";
     if (name != "HLT" && name != "RST") return Fail("expect.stop", what, Shown(j));
     out.push_back(name == "HLT" ? RunEnd::Hlt : RunEnd::Rst);
   }

@@ -8,8 +8,8 @@
 #include <filesystem>
 
 #include "files/memfile.h"
-#include "lab/temp_text.h"
 #include "listing/opcodes.h"
+#include "machine/text.h"
 #include "support/files.h"
 #include "support/started_trainer.h"
 
@@ -18,7 +18,7 @@ namespace {
 
 using test::StartedTrainer;
 
-std::string Cp(std::string_view utf8) { return LabUtf8ToCp1251(utf8); }
+std::string Cp(std::string_view utf8) { return Utf8ToCp1251Replacing(utf8, '?'); }
 
 // A lab around the given expectations, with a table at 8300h and the sum at 8310h.
 std::string SumLab(const std::string& expect, const std::string& more = "") {
