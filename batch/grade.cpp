@@ -205,15 +205,21 @@ std::string GradeSummary(const std::vector<GradedFile>& files) {
 std::string GradeCsv(const std::vector<GradedFile>& files) {
   std::string out = "\xEF\xBB\xBF";  // UTF-8's byte-order mark: spreadsheets then read UTF-8
   out += "ученик;файл;итог;строк;байтов программы";
-  for (const std::string& h : Headings(files)) out += ";" + CsvCell(h);
+  // Each cell after the first of a row comes with its separator.
+  const auto cell = [&out](const std::string& text) {
+    out += ';';
+    out += CsvCell(text);
+  };
+  for (const std::string& h : Headings(files)) cell(h);
   out += "\r\n";
   for (const GradedFile& f : files) {
-    out +=
-        CsvCell(StudentName(f.path)) + ";" + CsvCell(Utf8Shown(f.path)) + ";" + CsvCell(Verdict(f));
+    out += CsvCell(StudentName(f.path));
+    cell(Utf8Shown(f.path));
+    cell(Verdict(f));
     if (!f.error) {
-      out += ";" + std::to_string(f.check.lines) + ";" + std::to_string(f.check.programBytes);
-      for (const LabResult& r : f.check.results)
-        out += ";" + CsvCell((r.met ? "" : "✗ ") + U(r.found));
+      cell(std::to_string(f.check.lines));
+      cell(std::to_string(f.check.programBytes));
+      for (const LabResult& r : f.check.results) cell(r.met ? U(r.found) : "✗ " + U(r.found));
     }
     out += "\r\n";
   }

@@ -90,7 +90,10 @@ std::string Hex4(int32_t v) {
 
 std::string ByteList(const std::vector<uint8_t>& bytes) {
   std::string s;
-  for (uint8_t b : bytes) s += (s.empty() ? "" : " ") + std::string(ByteText(b));
+  for (uint8_t b : bytes) {
+    if (!s.empty()) s += ' ';
+    s += ByteText(b);
+  }
   return s;
 }
 
