@@ -2,8 +2,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFile>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenuBar>
@@ -18,9 +16,6 @@
 #include "app/placement.h"
 #include "app/windowfit.h"
 #include "edit/shift.h"
-#include "files/ihex.h"
-#include "files/memfile.h"
-#include "files/printout.h"
 #include "machine/numtext.h"
 
 namespace tamrel {
@@ -40,8 +35,6 @@ QGroupBox* Group(QWidget* parent, const char* caption, int l, int t, int w, int 
   g->setFont(PixelFont(13, true));
   return g;
 }
-
-std::string Path(const QString& name) { return FileNameBytes(name); }
 
 // The horizontal rule under the entry line, drawn on the panel itself: a widget of its own
 // would be one more object, with nothing to say, for assistive technology.
@@ -229,12 +222,15 @@ void TForm2::BuildMenu() {
   N1 = menuBar()->addMenu(QStringLiteral("Файл"));
   N2 = item(N1, "Новый", &TForm2::N2Click);
   N3 = item(N1, "Открыть", &TForm2::N3Click);
+  N18 = item(N1, "Открыть &текст программы…", &TForm2::N18Click);
   N4 = item(N1, "Сохранить", &TForm2::N4Click);
   N14 = item(N1, "&Импорт Intel HEX…", &TForm2::N14Click);
   N15 = item(N1, "&Экспорт Intel HEX…", &TForm2::N15Click);
   N9 = item(N1, "Печать в файл", &TForm2::N9Click);
   N6 = item(N1, "Выход", &TForm2::N6Click);
   N7 = menuBar()->addMenu(QStringLiteral("Правка"));
+  N17 = item(N7, "Вст&авить программу", &TForm2::N17Click);
+  N17->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V));
   N8 = item(N7, "Сместить вниз", &TForm2::N8Click);
   N10 = item(N7, "Сместить вверх", &TForm2::N10Click);
   N12 = menuBar()->addMenu(QStringLiteral("Помощь"));
@@ -251,6 +247,7 @@ void TForm2::FormCreate(const RandomSource& rnd, const std::function<void()>& cl
   auto place = [this, p] { SetOuterGeometry(*this, FitIntoArea(p, AvailableArea(*this))); };
   place();
   BuildMachine(t_, rnd);
+  saved_.Remember(t_.listing);
   if (closeSplash) closeSplash();
   show();
   WhenFrameKnown(*this, place);
@@ -297,7 +294,9 @@ void TForm2::CheckBox1Click() {
 void TForm2::StringGrid1SelectCell(int, int row) { SelectRow(t_, row); }
 
 void TForm2::closeEvent(QCloseEvent* e) {
-  // A running program must not keep the process alive: stop it and leave the event loop.
+  // A running program is stopped first and the window closes once it has ended, after the
+  // question about unsaved work; answered, nothing may keep the process alive.
+  if (!MayLeave([this] { close(); })) return e->ignore();
   t_.StopRequest = true;
   QCoreApplication::quit();
   e->accept();
@@ -310,6 +309,10 @@ bool TForm2::eventFilter(QObject* watched, QEvent* e) {
 }
 
 bool TForm2::Edit3KeyDown(const QKeyEvent& key) {
+  if (key.matches(QKeySequence::Paste) && ClipboardHoldsProgram()) {
+    N17Click();  // more than one line: a program, not a word for the entry line
+    return true;
+  }
   if (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter) {
     EntryKeyDown(t_, EntryKey::Enter);  // NEXT, and no character
     return true;
@@ -332,76 +335,10 @@ bool TForm2::Edit3KeyPress(const QString& text) {
 
 // ---- menu ----
 
-void TForm2::ShowFailure(const std::optional<std::string>& err, const QString& name) {
-  if (!err) return;
-  // The core's texts are code page 1251, but a file name in them is the file system's bytes
-  // of the name: that part is not decoded, the chosen name itself takes its place.
-  const std::string path = Path(name);
-  if (!name.isEmpty() && err->ends_with(path))
-    dialogs_->ShowError(FromCp1251(std::string_view(*err).substr(0, err->size() - path.size())) +
-                        name);
-  else
-    dialogs_->ShowError(FromCp1251(*err));
-}
-
-bool TForm2::SaveMemory() {
-  for (;;) {
-    const auto name = dialogs_->SaveFileName(kMemFilter, QStringLiteral("mem"));
-    if (!name) return false;
-    if (QFileInfo::exists(*name) && !dialogs_->Ask(kOverwriteQuestion)) continue;
-    ShowFailure(SaveImage(t_.listing, Path(*name)), *name);
-    return true;
-  }
-}
-
-void TForm2::N2Click() {
-  if (dialogs_->Ask(kSaveStateQuestion)) SaveMemory();
-  NewImage(t_);
-}
-
-void TForm2::N3Click() {
-  if (const auto name = dialogs_->OpenFileName(kMemFilter)) OpenFile(*name);
-}
-
-void TForm2::OpenFile(const QString& name) {
-  const auto err = OpenImage(t_, Path(name));
-  if (!err) RefreshPanel(t_);
-  ShowFailure(err, name);
-}
-
-void TForm2::N4Click() { SaveMemory(); }
-
 void TForm2::N8Click() { ShiftDown(t_); }
 void TForm2::N10Click() { ShiftUp(t_); }
 
-void TForm2::N9Click() {
-  const auto name = dialogs_->SaveFileName(kTxtFilter, QStringLiteral("txt"));
-  if (!name || (QFileInfo::exists(*name) && !dialogs_->Ask(kOverwriteQuestion))) return;
-  ShowFailure(PrintListing(t_.listing, t_.m.PC, Path(*name)), *name);
-}
-
 void TForm2::N13Click() { ShowAbout(this); }
-
-// Intel HEX, as Open and Save: the core reads, checks and writes; the window asks and shows.
-static const QString kHexFilter = QStringLiteral("Intel HEX (*.hex)");
-
-void TForm2::N14Click() {
-  const auto name = dialogs_->OpenFileName(kHexFilter);
-  if (!name) return;
-  const auto err = ImportHex(t_, Path(*name));
-  if (!err) RefreshPanel(t_);
-  ShowFailure(err, *name);
-}
-
-void TForm2::N15Click() {
-  for (;;) {
-    const auto name = dialogs_->SaveFileName(kHexFilter, QStringLiteral("hex"));
-    if (!name) return;
-    if (QFileInfo::exists(*name) && !dialogs_->Ask(kOverwriteQuestion)) continue;
-    ShowFailure(ExportHex(t_.listing, Path(*name)), *name);
-    return;
-  }
-}
 
 void TForm2::N16Click() {
   const QUrl page = GuidePage();

@@ -20,6 +20,7 @@
 
 #include "app/dialogs.h"
 #include "app/listingmodel.h"
+#include "files/unsaved.h"
 #include "panel/trainer.h"
 
 namespace tamrel {
@@ -71,11 +72,14 @@ class TForm2 : public QMainWindow, public PanelView {
   void Button24Click() { Digit('3'); }
   void Button25Click() { Do(NextKey); }
 
-  // Menu
+  // Menu. The file entries are in app/form2_files.cpp.
   void N2Click();  // New
   void N3Click();  // Open
   // Open without the dialog: the named file goes through the same checks and messages.
   void OpenFile(const QString& name);
+  // A file named on the command line: Intel HEX import for a name ending in .hex (any case),
+  // else Open.
+  void OpenArgument(const QString& name);
   void N4Click();  // Save
   void N6Click() { close(); }
   void N8Click();   // shift down
@@ -84,6 +88,11 @@ class TForm2 : public QMainWindow, public PanelView {
   void N13Click();  // About
   void N14Click();  // Intel HEX import
   void N15Click();  // Intel HEX export
+  void N17Click();  // paste a program from the clipboard
+  void N18Click();  // open a program text
+  // Stores a program text (the clipboard's, or a file's decoded) from the PC on, or says which
+  // line it cannot.
+  void PasteProgram(const QString& text);
 
   // Debugging, in app/form2_debug.cpp: the menu "Отладка" and the listing's context menu.
   void BreakpointClick();  // F9: the row of PC
@@ -112,6 +121,7 @@ class TForm2 : public QMainWindow, public PanelView {
   QMenu *DebugMenu, *ListingMenu;
   QAction *BreakpointAction, *ClearBreakpointsAction, *StepBackAction, *ListingBreakpointAction;
   QAction *N14, *N15, *N16;  // Intel HEX import and export, the guide
+  QAction *N17, *N18;        // paste a program, open a program text
   // How the guide is opened (the desktop's handler by default); false when it was not.
   std::function<bool(const QUrl&)> OpenUrl = QDesktopServices::openUrl;
 
@@ -130,11 +140,24 @@ class TForm2 : public QMainWindow, public PanelView {
   // The entry line's keys; each returns whether the key stops there.
   bool Edit3KeyDown(const QKeyEvent& key);
   bool Edit3KeyPress(const QString& text);
-  bool SaveMemory();  // the save dialog, its overwrite question and the writing
+  bool SaveMemory();  // Save: true when the memory was written
+  // The save dialog for `filter` and `suffix` (No to the overwrite question shows it again),
+  // then `write` on the chosen file; true when it was written, which keeps the work.
+  bool SaveTo(const QString& filter, const QString& suffix,
+              const std::function<std::optional<std::string>(const std::string&)>& write);
+  // Before the work in memory is replaced or the program ends: a running program is stopped
+  // and `again` runs once it has ended (false now); with unsaved work the save-state question
+  // is asked, and Yes saves first. False when the action must not go on now.
+  bool MayLeave(const std::function<void()>& again);
+  void ImportFile(const QString& name);
+  // After a file changed the work in memory: shown and kept, or the failure shown.
+  void Loaded(const std::optional<std::string>& err, const QString& name);
+  bool ClipboardHoldsProgram() const;
   // `name` is the file the user chose; where the text carries it, it is shown as chosen.
   void ShowFailure(const std::optional<std::string>& err, const QString& name = {});
 
   Trainer t_;
+  SavedImage saved_;  // the work last kept in a file, against which "unsaved" is told
   ListingModel* model_ = nullptr;
   std::unique_ptr<Dialogs> ownDialogs_;
   Dialogs* dialogs_;

@@ -18,6 +18,8 @@ QUrl GuidePage();
 
 // What "Руководство" says when the guide is not there, or no browser took it (%1: its file).
 inline const QString kGuideMissing = QStringLiteral("Руководство не найдено");
-inline const QString kGuideNotOpened = QStringLiteral("Не удалось открыть руководство: %1");
+inline const QString kGuideNotOpened = QStringLiteral(
+    "Не удалось открыть руководство: ни один веб-браузер не ответил (браузер открывается "
+    "через xdg-open из пакета xdg-utils). Руководство можно открыть и самому: %1");
 
 }  // namespace tamrel

@@ -1,7 +1,7 @@
 // Start-up: the command line is read before anything needs a display (--help, --version and
 // mistakes answer and end there); then the splash builds the main window, the web form is
-// created, a file named on the command line is opened as "Открыть" would open it, and the
-// event loop runs until the main window closes.
+// created, a file named on the command line is opened as "Открыть" would open it (a .hex file
+// as "Импорт Intel HEX" would), and the event loop runs until the main window closes.
 #include <QApplication>
 
 #include "app/form2.h"
@@ -23,6 +23,6 @@ int main(int argc, char** argv) {
   auto form2 = splash.FormCreate(tamrel::ClockSeededRandom());
   tamrel::TForm4 webForm(
       form2.get(), line.options.webPage ? tamrel::TForm4::Opener() : tamrel::TForm4::OpenNothing);
-  if (!line.options.file.isEmpty()) form2->OpenFile(line.options.file);
+  if (!line.options.file.isEmpty()) form2->OpenArgument(line.options.file);
   return QApplication::exec();
 }

@@ -57,7 +57,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
   }
   p.addPositionalArgument(
       QStringLiteral("file"),
-      QStringLiteral("A memory image (.mem) to open at start-up, as Файл > Открыть would."),
+      QStringLiteral("A memory image (.mem) to open at start-up, as Файл > Открыть would;\n"
+                     "a name ending in .hex is imported as Intel HEX."),
       QStringLiteral("[file]"));
 
   CommandLine c;

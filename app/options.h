@@ -11,7 +11,7 @@
 namespace tamrel {
 
 struct Options {
-  QString file;         // a memory image to open once the window is up; empty for none
+  QString file;         // a memory image or Intel HEX file to open once the window is up
   bool webPage = true;  // whether start-up asks the desktop to open the guide
 };
 

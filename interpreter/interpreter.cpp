@@ -216,7 +216,8 @@ LineEnd PopLine(Core& c, TCommand& t, DecodedLine d) {
 // ---- arithmetic and logic ----
 
 // ADD ADC ADI ACI: A before the sum gives AC from its low 8 bits (AuxCarryAdd).
-void Add(Machine& m, int32_t v, bool withCarry) {
+template <bool withCarry>
+void Add(Machine& m, int32_t v) {
   m.Flags.AC = (m.R.A & 15) + Low(v) > 15;
   m.R.A = AddWrap(m.R.A, v);
   if (withCarry && m.Flags.CY) {
@@ -227,7 +228,8 @@ void Add(Machine& m, int32_t v, bool withCarry) {
 }
 
 // SUB SBB SUI SBI: a borrow out of the low digit sets AC (AuxCarrySub).
-void Sub(Machine& m, int32_t v, bool withBorrow) {
+template <bool withBorrow>
+void Sub(Machine& m, int32_t v) {
   m.Flags.AC = (m.R.A & 15) < Low(v);
   m.R.A = SubWrap(m.R.A, v);
   if (withBorrow && m.Flags.CY) {
@@ -237,32 +239,12 @@ void Sub(Machine& m, int32_t v, bool withBorrow) {
   FlagsFromA(m);
 }
 
-template <bool kCarry>
-LineEnd AddRegister(Core& c, TCommand& t, DecodedLine d) {
-  t.ByteValue = ReadReg(c.m, d.First());
-  Add(c.m, t.ByteValue, kCarry);
-  return Advance(c.m, 1);
-}
-
-template <bool kCarry>
-LineEnd AddValue(Core& c, TCommand& t, DecodedLine d) {
-  t.ByteValue = d.Value();
-  Add(c.m, t.ByteValue, kCarry);
-  return Advance(c.m, 2);
-}
-
-template <bool kBorrow>
-LineEnd SubRegister(Core& c, TCommand& t, DecodedLine d) {
-  t.ByteValue = ReadReg(c.m, d.First());
-  Sub(c.m, t.ByteValue, kBorrow);
-  return Advance(c.m, 1);
-}
-
-template <bool kBorrow>
-LineEnd SubValue(Core& c, TCommand& t, DecodedLine d) {
-  t.ByteValue = d.Value();
-  Sub(c.m, t.ByteValue, kBorrow);
-  return Advance(c.m, 2);
+// An 8-bit operation on a register or M (one byte long) or on an immediate value (two).
+template <void (*kApply)(Machine&, int32_t), bool kImmediate>
+LineEnd OnByte(Core& c, TCommand& t, DecodedLine d) {
+  t.ByteValue = kImmediate ? d.Value() : ReadReg(c.m, d.First());
+  kApply(c.m, t.ByteValue);
+  return Advance(c.m, kImmediate ? 2 : 1);
 }
 
 // INR and DCR: A follows its result; any other register only gets AC, and Z when it hits 0.
@@ -331,37 +313,11 @@ void LogicOp(Machine& m, int32_t v) {
   FlagsFromA(m);
 }
 
-template <Logic kOp>
-LineEnd LogicRegister(Core& c, TCommand& t, DecodedLine d) {
-  t.ByteValue = ReadReg(c.m, d.First());
-  LogicOp<kOp>(c.m, t.ByteValue);
-  return Advance(c.m, 1);
-}
-
-template <Logic kOp>
-LineEnd LogicValue(Core& c, TCommand& t, DecodedLine d) {
-  t.ByteValue = d.Value();
-  LogicOp<kOp>(c.m, t.ByteValue);
-  return Advance(c.m, 2);
-}
-
 void Compare(Machine& m, int32_t v) {
   FlagsFromA(m);
   m.Flags.Z = m.R.A == v;
   m.Flags.CY = m.R.A < v;
   PackFlags(m);
-}
-
-LineEnd Cmp(Core& c, TCommand& t, DecodedLine d) {
-  t.ByteValue = ReadReg(c.m, d.First());
-  Compare(c.m, t.ByteValue);
-  return Advance(c.m, 1);
-}
-
-LineEnd Cpi(Core& c, TCommand& t, DecodedLine d) {
-  t.ByteValue = d.Value();
-  Compare(c.m, t.ByteValue);
-  return Advance(c.m, 2);
 }
 
 LineEnd SetCarry(Machine& m, bool cy) {
@@ -491,28 +447,28 @@ constexpr Handler HandlerOf(Op op) {
     case Op::kStax: return Stax;
     case Op::kPush: return PushLine;
     case Op::kPop: return PopLine;
-    case Op::kAdd: return AddRegister<false>;
-    case Op::kAdc: return AddRegister<true>;
-    case Op::kSub: return SubRegister<false>;
-    case Op::kSbb: return SubRegister<true>;
-    case Op::kAdi: return AddValue<false>;
-    case Op::kAci: return AddValue<true>;
-    case Op::kSui: return SubValue<false>;
-    case Op::kSbi: return SubValue<true>;
+    case Op::kAdd: return OnByte<Add<false>, false>;
+    case Op::kAdc: return OnByte<Add<true>, false>;
+    case Op::kSub: return OnByte<Sub<false>, false>;
+    case Op::kSbb: return OnByte<Sub<true>, false>;
+    case Op::kAdi: return OnByte<Add<false>, true>;
+    case Op::kAci: return OnByte<Add<true>, true>;
+    case Op::kSui: return OnByte<Sub<false>, true>;
+    case Op::kSbi: return OnByte<Sub<true>, true>;
     case Op::kInr: return IncDec<true>;
     case Op::kDcr: return IncDec<false>;
     case Op::kDad: return Dad;
     case Op::kInx: return StepPair<1>;
     case Op::kDcx: return StepPair<-1>;
     case Op::kDaa: return Daa;
-    case Op::kAna: return LogicRegister<Logic::And>;
-    case Op::kXra: return LogicRegister<Logic::Xor>;
-    case Op::kOra: return LogicRegister<Logic::Or>;
-    case Op::kAni: return LogicValue<Logic::And>;
-    case Op::kXri: return LogicValue<Logic::Xor>;
-    case Op::kOri: return LogicValue<Logic::Or>;
-    case Op::kCmp: return Cmp;
-    case Op::kCpi: return Cpi;
+    case Op::kAna: return OnByte<LogicOp<Logic::And>, false>;
+    case Op::kXra: return OnByte<LogicOp<Logic::Xor>, false>;
+    case Op::kOra: return OnByte<LogicOp<Logic::Or>, false>;
+    case Op::kAni: return OnByte<LogicOp<Logic::And>, true>;
+    case Op::kXri: return OnByte<LogicOp<Logic::Xor>, true>;
+    case Op::kOri: return OnByte<LogicOp<Logic::Or>, true>;
+    case Op::kCmp: return OnByte<Compare, false>;
+    case Op::kCpi: return OnByte<Compare, true>;
     case Op::kCmc: return Cmc;
     case Op::kStc: return Stc;
     case Op::kCma: return Cma;

@@ -18,19 +18,20 @@
 set -euo pipefail
 
 # The packages, one list per purpose, each adding to the one before.
+# xdg-utils gives xdg-open, through which the program opens its guide in the web browser.
 run_debian=(build-essential cmake pkg-config qt6-base-dev libgl-dev libjpeg-dev
-  qt6-translations-l10n nlohmann-json3-dev)
+  qt6-translations-l10n xdg-utils nlohmann-json3-dev)
 test_debian=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth fonts-dejavu-core
   desktop-file-utils appstream libxml2-utils dpkg-dev file)
 ci_debian=(clang libclang-rt-dev llvm clang-format
   g++-mingw-w64-x86-64-posix googletest wine wine64)
 # The same for other systems, for the hint only.
 run_fedora=(gcc-c++ make cmake pkgconf-pkg-config qt6-qtbase-devel mesa-libGL-devel
-  libjpeg-turbo-devel qt6-qttranslations json-devel)
+  libjpeg-turbo-devel qt6-qttranslations xdg-utils json-devel)
 test_fedora=(gtest-devel gmock-devel google-benchmark-devel xorg-x11-server-Xvfb xorg-x11-xauth
   dejavu-sans-fonts desktop-file-utils appstream libxml2 file)
 ci_fedora=(clang compiler-rt llvm clang-tools-extra mingw64-gcc-c++ wine)
-run_arch=(base-devel cmake pkgconf qt6-base mesa libjpeg-turbo qt6-translations nlohmann-json)
+run_arch=(base-devel cmake pkgconf qt6-base mesa libjpeg-turbo qt6-translations xdg-utils nlohmann-json)
 test_arch=(gtest benchmark xorg-server-xvfb xorg-xauth ttf-dejavu desktop-file-utils appstream
   libxml2 file)
 ci_arch=(clang compiler-rt llvm mingw-w64-gcc wine)

@@ -1,7 +1,9 @@
 // The window as a student meets it, driven through real widgets on the offscreen platform.
 #include <QApplication>
+#include <QClipboard>
 #include <QFile>
 #include <QHeaderView>
+#include <QMenu>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -44,6 +46,54 @@ void TypeLine(TForm2& f, const char* text, int bytes) {
   QTest::keyClick(f.Edit3, Qt::Key_Backspace);
   QTest::keyClicks(f.Edit3, QString::fromLatin1(text));
   for (int i = 0; i < bytes; ++i) QTest::keyClick(f.Edit3, Qt::Key_Return);
+}
+
+// The ways that replace the work in memory or end the program, and how to tell that one went
+// on: the window closed, or its own file dialog was shown (the scripted names used up).
+enum Way { kExit, kCloseBox, kOpen, kOpenText, kImport, kWays };
+const struct {
+  const char* name;
+  std::function<void(TForm2&)> take;
+} kWay[kWays] = {
+    {"Выход", [](TForm2& f) { f.N6->trigger(); }},
+    {"close box", [](TForm2& f) { f.close(); }},
+    {"Открыть", [](TForm2& f) { f.N3->trigger(); }},
+    {"Открыть текст программы", [](TForm2& f) { f.N18->trigger(); }},
+    {"Импорт Intel HEX", [](TForm2& f) { f.N14->trigger(); }},
+};
+bool WentOn(TForm2& f, int way, const std::deque<std::optional<QString>>& namesLeft) {
+  return way == kExit || way == kCloseBox ? !f.isVisible() : namesLeft.empty();
+}
+
+// What the user did since start-up, and whether Save would now write something else.
+enum Edit { kNone, kTyped, kKeypad, kFlagBox, kRowSelected, kPasted, kRunWithSta, kEdits };
+const struct {
+  const char* name;
+  bool unsaved;
+} kEdit[kEdits] = {{"untouched", false},   {"typed", true},         {"keypad store", true},
+                   {"flag box", false},    {"row selected", false}, {"pasted", true},
+                   {"RUN wrote STA", true}};
+
+void DoEdit(TForm2& f, int edit) {
+  switch (edit) {
+    case kTyped: TypeLine(f, "HLT", 0); break;
+    case kKeypad:
+      for (int b : {2, 24, 8}) f.Button[static_cast<size_t>(b)]->click();  // MEM 3 E
+      break;
+    case kFlagBox: QTest::mouseClick(f.CheckBox1, Qt::LeftButton); break;
+    case kRowSelected: f.StringGrid1->setCurrentIndex(f.StringGrid1->model()->index(5, 1)); break;
+    case kPasted: f.PasteProgram(QStringLiteral("NOP\nNOP")); break;
+    case kRunWithSta: {
+      // Typed at 8300h, kept, then run from there: only the run's STA changes the code column.
+      f.StringGrid1SelectCell(1, 0x101);
+      f.PasteProgram(QStringLiteral("STA 9000\nHLT"));
+      f.trainer().m.R.A = 0x42;
+      f.N4->trigger();
+      f.StringGrid1SelectCell(1, 0x101);
+      f.Button[15]->click();
+      break;
+    }
+  }
 }
 
 }  // namespace
@@ -259,6 +309,154 @@ class AppTest : public QObject {
     d.names = {nowhere};
     f.N9->trigger();
     QCOMPARE(d.errors.last(), "Cannot create file " + nowhere);
+  }
+
+  // Each way out after each kind of edit: the save-state question comes exactly when Save would
+  // now write something else, and answered No the way goes on.
+  void waysOutAskExactlyWhenWorkWouldBeLost_data() {
+    QTest::addColumn<int>("way");
+    QTest::addColumn<int>("edit");
+    for (int way = 0; way < kWays; ++way)
+      for (int edit = 0; edit < kEdits; ++edit)
+        QTest::addRow("%s, %s", kWay[way].name, kEdit[edit].name) << way << edit;
+  }
+
+  void waysOutAskExactlyWhenWorkWouldBeLost() {
+    QFETCH(int, way);
+    QFETCH(int, edit);
+    TForm2& f = Form();
+    test::ScriptedDialogs& d = *dialogs_;
+    d.names = {File("kept")};  // for the edit that saves before it runs
+    DoEdit(f, edit);
+    d.asked.clear();
+    d.answers = {false};
+    d.names = {std::nullopt};  // the way's own file dialog, cancelled
+    kWay[way].take(f);
+    QCOMPARE(d.asked, kEdit[edit].unsaved ? QStringList{kSaveStateQuestion} : QStringList{});
+    QVERIFY(WentOn(f, way, d.names));
+    QCOMPARE(d.errors, QStringList{});
+  }
+
+  // Yes saves first, as "Сохранить" does; a cancelled or failed save keeps the way from going on.
+  void yesSavesFirstAndOnlyASavedFileLetsTheWayGoOn_data() {
+    QTest::addColumn<int>("way");
+    QTest::addColumn<QString>("saveAs");  // empty: the save dialog is cancelled
+    QTest::addColumn<bool>("goesOn");
+    for (int way = 0; way < kWays; ++way) {
+      QTest::addRow("%s, saved", kWay[way].name) << way << "kept" << true;
+      QTest::addRow("%s, save cancelled", kWay[way].name) << way << "" << false;
+      QTest::addRow("%s, save failed", kWay[way].name) << way << "Нет папки/x" << false;
+    }
+  }
+
+  void yesSavesFirstAndOnlyASavedFileLetsTheWayGoOn() {
+    QFETCH(int, way);
+    QFETCH(QString, saveAs);
+    QFETCH(bool, goesOn);
+    TForm2& f = Form();
+    test::ScriptedDialogs& d = *dialogs_;
+    QFile::remove(File("kept.mem"));
+    TypeLine(f, "MVI A, 05", 0);
+    d.answers = {true};
+    d.names = {saveAs.isEmpty() ? std::nullopt : std::optional(dir_.filePath(saveAs)),
+               std::nullopt};
+    kWay[way].take(f);
+    QCOMPARE(d.asked, QStringList{kSaveStateQuestion});
+    QCOMPARE(WentOn(f, way, d.names), goesOn);
+    QCOMPARE(d.errors.size(), saveAs.contains('/') ? 1 : 0);
+    if (goesOn) {
+      QFile saved(File("kept.mem"));
+      QVERIFY(saved.open(QIODevice::ReadOnly));
+      QCOMPARE(saved.read(2), QByteArray("\x3E\x05"));
+    } else {
+      QVERIFY(f.isVisible());
+      d.asked.clear();
+      d.answers = {false};
+      d.names = {std::nullopt};
+      kWay[way].take(f);  // still unsaved: asked again
+      QCOMPARE(d.asked, QStringList{kSaveStateQuestion});
+    }
+  }
+
+  // A way out taken while a program runs stops it first, then asks and goes on.
+  void aWayOutStopsARunningProgramFirst() {
+    TForm2& f = Form();
+    test::ScriptedDialogs& d = *dialogs_;
+    TypeLine(f, "JMP 8200", 0);
+    d.names = {std::nullopt};
+    QTimer::singleShot(20, &f, [&f] { f.N3->trigger(); });
+    QTimer::singleShot(5000, &f, [&f] { f.trainer().StopRequest = true; });  // never hang
+    f.Button[15]->click();  // returns once the run has ended
+    QVERIFY(d.asked.isEmpty());
+    QTRY_COMPARE(d.asked, QStringList{kSaveStateQuestion});
+    QVERIFY(d.names.empty());  // and then the open dialog
+    QCOMPARE(f.trainer().m.PC, 0x8200);
+  }
+
+  void pasteAProgramByKeyboard() {
+    TForm2& f = Form();
+    test::ScriptedDialogs& d = *dialogs_;
+    QClipboard* clip = QGuiApplication::clipboard();
+    QCOMPARE(f.N17->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V));
+    QCOMPARE(f.N7->actions().indexOf(f.N17), 0);
+    QCOMPARE(f.N1->actions().indexOf(f.N18), f.N1->actions().indexOf(f.N3) + 1);
+
+    // One line is a word for the entry line: pasted into it, stored nowhere, as before.
+    clip->setText(QStringLiteral("HLT"));
+    f.Edit3->clear();
+    QTest::keySequence(f.Edit3, QKeySequence::Paste);
+    QCOMPARE(f.Edit3->text(), QString("HLT"));
+    QCOMPARE(Cell(f, 1, 1), QString("ADD B"));
+
+    clip->setText(QStringLiteral("; countdown\r\nMVI B, 03\r\nDCR B\r\nJNZ 8202\r\nHLT\r\n"));
+    QTest::keySequence(f.Edit3, QKeySequence::Paste);
+    QCOMPARE(Cell(f, 1, 1), QString("MVI B, 03"));
+    QCOMPARE(Cell(f, 4, 1), QString("JNZ 8202"));
+    QCOMPARE(Cell(f, 7, 1), QString("HLT"));
+    QCOMPARE(f.Edit1->text(), QString("8207"));  // past the program, the panel refreshed
+    QCOMPARE(f.Edit3->text(), QString("ADD B"));
+    QVERIFY(d.errors.isEmpty());
+
+    // A line that does not assemble: the line and the reason, and nothing stored.
+    clip->setText(QStringLiteral("NOP ; всё хорошо →\nmvi a, 05"));
+    f.N17->trigger();
+    QCOMPARE(d.errors, QStringList{"Строка 2: неизвестная команда «mvi a, 05»: команды пишутся "
+                                   "заглавными буквами"});
+    QCOMPARE(Cell(f, 0x08, 1), QString("ADD B"));
+    QCOMPARE(f.Edit1->text(), QString("8207"));
+  }
+
+  void openAProgramText() {
+    TForm2& f = Form();
+    test::ScriptedDialogs& d = *dialogs_;
+    // A print-out as the program writes it (code page 1251) and a text an editor wrote (UTF-8).
+    QFile printout(File("list.txt"));
+    QVERIFY(printout.open(QIODevice::WriteOnly));
+    printout.write(
+        "8300    MVI A, 05       3E\r\n8301                    05\r\n"
+        "8302    \xCC\xCE\xC9             3e\r\n");
+    printout.close();
+    QFile written(File("prog.asm"));
+    QVERIFY(written.open(QIODevice::WriteOnly));
+    written.write(QStringLiteral("; сложение\nADD C ; сумма\n").toUtf8());
+    written.close();
+
+    d.names = {File("list.txt")};
+    f.N18->trigger();
+    QCOMPARE(d.errors, QStringList{});
+    QCOMPARE(Cell(f, 0x101, 1), QString("MVI A, 05"));
+    QCOMPARE(Cell(f, 0x103, 2), QString("3e"));
+    QCOMPARE(f.Edit1->text(), QString("8303"));
+    d.names = {File("prog.asm")};
+    f.N18->trigger();
+    QCOMPARE(Cell(f, 0x104, 1), QString("ADD C"));
+    d.names = {File("missing.asm")};
+    f.N18->trigger();
+    QCOMPARE(d.errors, QStringList{"File not found"});
+
+    f.N6->trigger();  // what was opened counts as kept
+    QVERIFY(d.asked.isEmpty());
+    QVERIFY(!f.isVisible());
   }
 
   void shiftMenu() {

@@ -206,8 +206,9 @@ class CommandLineTest : public QObject {
     QCOMPARE(w.form.Edit3->text(), QString("MVI A, 07"));
   }
 
-  // A file named on the command line is opened exactly as "Открыть" opens the same name: the
-  // same state after it and the same messages, and nothing changed when it fails.
+  // A file named on the command line is opened exactly as "Открыть" opens the same name (a .hex
+  // file, of any case, as "Импорт Intel HEX" imports it): the same state after it and the same
+  // messages, and nothing changed when it fails.
   void aFileArgumentOpensAsOpenWould_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QStringList>("errors");
@@ -217,6 +218,11 @@ class CommandLineTest : public QObject {
     QTest::newRow("short") << "short.mem" << QStringList{"Read beyond end of file"};
     QTest::newRow("empty") << "empty.mem" << QStringList{"Read beyond end of file"};
     QTest::newRow("no such folder") << "nowhere/x.mem" << QStringList{"Invalid filename"};
+    QTest::newRow("Intel HEX") << "prog.hex" << QStringList{};
+    QTest::newRow("Intel HEX, upper case") << "PROG.HEX" << QStringList{};
+    QTest::newRow("Intel HEX, broken")
+        << "bad.Hex" << QStringList{"Строка 1: неверная контрольная сумма 38, должна быть 39"};
+    QTest::newRow("Intel HEX, missing") << "missing.hex" << QStringList{"File not found"};
   }
 
   void aFileArgumentOpensAsOpenWould() {
@@ -230,15 +236,18 @@ class CommandLineTest : public QObject {
     QVERIFY(Write(dir.filePath("long.mem"), image + QByteArray(100, '\x00')));
     QVERIFY(Write(dir.filePath("short.mem"), image.left(100)));
     QVERIFY(Write(dir.filePath("empty.mem"), {}));
+    for (const char* hex : {"prog.hex", "PROG.HEX"})
+      QVERIFY(Write(dir.filePath(hex), ":028200003E0539\r\n:00000001FF\r\n"));
+    QVERIFY(Write(dir.filePath("bad.Hex"), ":028200003E0538\r\n:00000001FF\r\n"));
     const QString path = dir.filePath(name);
 
     Window byMenu, byArgument;
     const QByteArray before = State(byArgument.form);
     byMenu.dialogs.names = {path};
-    byMenu.form.N3->trigger();
+    (name.endsWith(".hex", Qt::CaseInsensitive) ? byMenu.form.N14 : byMenu.form.N3)->trigger();
     const CommandLine c = ParseCommandLine({QStringLiteral("tamrel-emul"), path});
     QVERIFY(!c.exit);
-    byArgument.form.OpenFile(c.options.file);
+    byArgument.form.OpenArgument(c.options.file);
 
     QCOMPARE(byArgument.dialogs.errors, errors);
     QCOMPARE(byMenu.dialogs.errors, errors);
