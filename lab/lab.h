@@ -43,7 +43,7 @@ struct LabBytes {
 
 struct Lab {
   std::string title, task;     // code page 1251
-  std::vector<LabBytes> data;  // what the program works on, in the file's order ("hex" last)
+  std::vector<LabBytes> data;  // what the program works on: "hex" first, then "data"
   std::vector<LabRegisterValue> startRegisters;
   std::vector<LabFlagValue> startFlags;
   uint64_t maxLines = 1'000'000;  // RUN stops here; a program still running has failed
