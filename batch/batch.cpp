@@ -9,6 +9,8 @@
 #include <thread>
 #include <utility>
 
+#include "batch/grade_main.h"
+
 namespace tamrel {
 
 int RunBatch(const BatchOptions& o, std::ostream& out, unsigned workers) {
@@ -58,8 +60,17 @@ int RunBatch(const BatchOptions& o, std::ostream& out, unsigned workers) {
 }
 
 int BatchMain(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  // The lab's options first: without them, the rest is read and run exactly as before.
+  GradeOptions g;
+  std::vector<std::string> rest = args;
+  auto what = TakeGradeArgs(rest, g);
+  if (g.version && !what) {
+    out << "Tamrel Emul " TAMREL_VERSION "\n";
+    return kBatchStopped;
+  }
   BatchOptions o;
-  if (auto what = ParseBatchArgs(args, o)) {
+  if (!what) what = ParseBatchArgs(rest, o);
+  if (what) {
     err << "tamrel-batch: " << *what << '\n' << kBatchUsage;
     return kBatchFailed;
   }
@@ -67,6 +78,7 @@ int BatchMain(const std::vector<std::string>& args, std::ostream& out, std::ostr
     out << kBatchUsage;
     return kBatchStopped;
   }
+  if (!g.lab.empty()) return GradeMain(g, o.files, out, err, std::thread::hardware_concurrency());
   return RunBatch(o, out, std::thread::hardware_concurrency());
 }
 

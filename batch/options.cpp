@@ -22,7 +22,20 @@ const char* const kBatchUsage =
     "  --real-time        let NOP pause 1 ms as in the window (default: no pause)\n"
     "  --help             show this text\n"
     "Exit status: 0 every file stopped on HLT or RST, 3 some file reached the line limit,\n"
-    "2 some file could not be read or an option is wrong.\n";
+    "2 some file could not be read or an option is wrong.\n"
+    "Grading against a lab (docs/labs.md), messages in Russian:\n"
+    "  tamrel-batch --lab TASK.lab [--csv FILE] [--html FILE] FILE-OR-FOLDER...\n"
+    "  --lab TASK.lab     check each program against the lab: its data, start state and line\n"
+    "                     limit, then every expectation; --from, --max-lines, --set, --dump\n"
+    "                     and --real-time do not go with it\n"
+    "  --csv FILE         a table, one row per student, a column per expectation (UTF-8 with\n"
+    "                     a byte-order mark, cells separated by ';')\n"
+    "  --html FILE        the same table as one self-contained web page\n"
+    "  A folder stands for every .mem and .hex file in it and its subfolders.\n"
+    "  Exit status: 0 every program passed, 1 some program failed (a wrong result, no stop\n"
+    "  within the line limit, or a file that is no memory image or Intel HEX), 2 only for a\n"
+    "  usage error, an unreadable lab, a FILE that cannot be read at all or an empty folder.\n"
+    "  --version          the program's version\n";
 
 namespace {
 

@@ -1,5 +1,6 @@
-// A class's worth of grading: tamrel-batch over 1000 memory images of 10,000 lines each.
-//   build/bench/tamrel_bench --benchmark_filter=Batch --benchmark_repetitions=3
+// A class's worth of grading: tamrel-batch over 1000 memory images of 10,000 lines each, as
+// JSON reports and against a lab.
+//   build/bench/tamrel_bench --benchmark_filter='Batch|Grade' --benchmark_repetitions=3
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
@@ -9,6 +10,7 @@
 #include <sstream>
 
 #include "batch/batch.h"
+#include "batch/grade_main.h"
 #include "edit/lineentry.h"
 #include "files/memfile.h"
 #include "panel/trainer.h"
@@ -61,6 +63,35 @@ void BM_Batch1000Files(benchmark::State& state) {
                                                  benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_Batch1000Files)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The same class graded against a lab, with the terminal's lines and summary. The lab's data
+// range at 8400h is one the images already hold (/0, a class that saved its work after
+// opening the lab) or one they lack (/1: the grader writes it into each image before opening
+// it, so the listing is still decoded once a file).
+void BM_Grade1000Files(benchmark::State& state) {
+  static const ClassFolder folder;
+  const auto lab = ReadLab(std::string(R"({"title": "bench", "task": "", "max_lines": 20000,
+      "data": [{"at": "8400", "bytes": ")") +
+                           (state.range(1) ? "01 02 03 04" : "00 00 00 00") + R"("}],
+      "expect": {"stop": "HLT", "registers": {"A": "33", "B": "33", "C": "26"},
+                 "memory": [{"at": "8300", "bytes": "33"}]}})");
+  const auto workers = static_cast<unsigned>(state.range(0));
+  for (auto _ : state) {
+    const std::vector<GradedFile> graded = GradeFiles(folder.files, std::get<Lab>(lab), workers);
+    std::ostringstream out;
+    for (const GradedFile& f : graded) out << GradeLines(f);
+    out << GradeSummary(graded);
+    if (GradeStatus(graded) != kGradePassed || graded[999].check.lines != 10000)
+      state.SkipWithError("the class did not pass as planned");
+  }
+  state.SetItemsProcessed(state.iterations() * 1000);
+}
+BENCHMARK(BM_Grade1000Files)
+    ->Args({1, 0})
+    ->Args({1, 1})
+    ->Args({2, 0})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 }  // namespace
 }  // namespace tamrel

@@ -5,8 +5,8 @@
 #   share/mime/packages/org.tamrel.TamrelEmul.xml     the .mem memory image type
 #   share/icons/hicolor/<size>/apps/                  its icon, 16 to 256 pixels and scalable
 #   share/doc/tamrel-emul/guide/                      the guide the program opens at start-up
-#   share/doc/tamrel-emul/LICENSE
-#   share/tamrel-emul/examples/                       the example programs the guide describes
+#   share/doc/tamrel-emul/LICENSE, labs.md            the licence, the lab file format
+#   share/tamrel-emul/examples/                       the example programs and their labs
 # `cmake --install build --strip` strips the program.
 set(TAMREL_ID org.tamrel.TamrelEmul)
 
@@ -26,12 +26,14 @@ endif()
 install(FILES docs/guide/index.html docs/guide/en.html DESTINATION ${CMAKE_INSTALL_DOCDIR}/guide)
 install(DIRECTORY docs/guide/img DESTINATION ${CMAKE_INSTALL_DOCDIR}/guide
   FILES_MATCHING PATTERN "*.png")
-install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES LICENSE docs/labs.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
-# Each example is its memory image and its description; examples/expected.txt is the tests'.
+# Each example is its memory image, its description and its lab (docs/labs.md);
+# examples/expected.txt is the tests'.
 file(GLOB TAMREL_EXAMPLES LIST_DIRECTORIES false CONFIGURE_DEPENDS
   ${PROJECT_SOURCE_DIR}/examples/*.mem)
 foreach(mem ${TAMREL_EXAMPLES})
   string(REGEX REPLACE "\\.mem$" ".txt" txt ${mem})
-  install(FILES ${mem} ${txt} DESTINATION ${CMAKE_INSTALL_DATADIR}/tamrel-emul/examples)
+  string(REGEX REPLACE "\\.mem$" ".lab" lab ${mem})
+  install(FILES ${mem} ${txt} ${lab} DESTINATION ${CMAKE_INSTALL_DATADIR}/tamrel-emul/examples)
 endforeach()

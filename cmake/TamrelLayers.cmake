@@ -4,6 +4,7 @@
 #   core                           listing
 #   edit, interpreter, files       core (side by side: none sees another)
 #   panel                          interpreter and edit
+#   lab                            panel and files
 # Each library sees the headers of its own folders and of the layers below it, and nothing
 # else: an #include of a folder above fails to compile instead of quietly tying the layers
 # into a knot. The visible folders are links in a directory of the build tree per layer.

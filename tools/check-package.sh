@@ -46,6 +46,7 @@ required=(
   "/usr/share/mime/packages/$id.xml"
   "/usr/share/icons/hicolor/scalable/apps/$id.svg"
   /usr/share/doc/tamrel-emul/LICENSE
+  /usr/share/doc/tamrel-emul/labs.md
   /usr/share/doc/tamrel-emul/guide/index.html
   /usr/share/doc/tamrel-emul/guide/en.html
 )
@@ -58,7 +59,8 @@ done
 examples=0
 for mem in "$source_dir"/examples/*.mem; do
   name=$(basename "$mem" .mem)
-  required+=("/usr/share/tamrel-emul/examples/$name.mem" "/usr/share/tamrel-emul/examples/$name.txt")
+  required+=("/usr/share/tamrel-emul/examples/$name.mem" "/usr/share/tamrel-emul/examples/$name.txt"
+    "/usr/share/tamrel-emul/examples/$name.lab")
   examples=$((examples + 1))
 done
 ((examples >= 5)) || fail "only $examples examples"

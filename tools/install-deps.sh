@@ -21,7 +21,7 @@ set -euo pipefail
 # The packages, one list per purpose, each adding to the one before.
 # xdg-utils gives xdg-open, through which the program opens its guide in the web browser.
 run_debian=(build-essential cmake pkg-config qt6-base-dev libgl-dev libjpeg-dev
-  qt6-translations-l10n xdg-utils)
+  qt6-translations-l10n xdg-utils nlohmann-json3-dev)
 test_debian=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth fonts-dejavu-core
   desktop-file-utils appstream libxml2-utils dpkg-dev file)
 web_debian=(emscripten chromium nodejs npm)
@@ -29,17 +29,17 @@ ci_debian=(clang libclang-rt-dev llvm clang-format
   g++-mingw-w64-x86-64-posix googletest wine wine64)
 # The same for other systems, for the hint only.
 run_fedora=(gcc-c++ make cmake pkgconf-pkg-config qt6-qtbase-devel mesa-libGL-devel
-  libjpeg-turbo-devel qt6-qttranslations xdg-utils)
+  libjpeg-turbo-devel qt6-qttranslations xdg-utils json-devel)
 test_fedora=(gtest-devel gmock-devel google-benchmark-devel xorg-x11-server-Xvfb xorg-x11-xauth
   dejavu-sans-fonts desktop-file-utils appstream libxml2 file)
 web_fedora=(emscripten chromium nodejs npm)
 ci_fedora=(clang compiler-rt llvm clang-tools-extra mingw64-gcc-c++ wine)
-run_arch=(base-devel cmake pkgconf qt6-base mesa libjpeg-turbo qt6-translations xdg-utils)
+run_arch=(base-devel cmake pkgconf qt6-base mesa libjpeg-turbo qt6-translations xdg-utils nlohmann-json)
 test_arch=(gtest benchmark xorg-server-xvfb xorg-xauth ttf-dejavu desktop-file-utils appstream
   libxml2 file)
 web_arch=(emscripten chromium nodejs npm)
 ci_arch=(clang compiler-rt llvm mingw-w64-gcc wine)
-run_macos=(cmake pkg-config qt jpeg-turbo)
+run_macos=(cmake pkg-config qt jpeg-turbo nlohmann-json)
 test_macos=(googletest google-benchmark desktop-file-utils libxml2)
 web_macos=(emscripten chromium node)
 ci_macos=(llvm)
@@ -91,7 +91,8 @@ hint() {
       echo "  and CMAKE_PREFIX_PATH=\"\$(brew --prefix qt)\" when configuring"
       ;;
     *)
-      echo "  a C++20 compiler, CMake 3.25 or newer, pkg-config, Qt 6 (Widgets), libjpeg"
+      echo "  a C++20 compiler, CMake 3.25 or newer, pkg-config, Qt 6 (Widgets), libjpeg,"
+      echo "  nlohmann/json 3.9 or newer (header-only)"
       [[ $purpose != run ]] && echo "  GoogleTest with GoogleMock, Google Benchmark"
       [[ $purpose == web || $purpose == ci ]] && echo "  emscripten, Chromium, node and npm"
       [[ $purpose == ci ]] && echo "  clang with its sanitizer and libFuzzer runtimes, clang-format"

@@ -1,5 +1,5 @@
 # Runs the examples' generator (GENERATOR) into a scratch folder (SCRATCH) and fails unless it
-# makes every file of EXAMPLES byte for byte, and no other.
+# makes every file of EXAMPLES but the labs byte for byte, and no other.
 file(REMOVE_RECURSE ${SCRATCH})
 file(MAKE_DIRECTORY ${SCRATCH})
 execute_process(COMMAND ${GENERATOR} ${SCRATCH} RESULT_VARIABLE status)
@@ -7,6 +7,8 @@ if(NOT status EQUAL 0)
   message(FATAL_ERROR "the generator failed: ${status}")
 endif()
 file(GLOB shipped RELATIVE ${EXAMPLES} ${EXAMPLES}/*)
+# The labs beside the examples are written by hand (docs/labs.md), not typed in by the generator.
+list(FILTER shipped EXCLUDE REGEX "\\.lab$")
 file(GLOB made RELATIVE ${SCRATCH} ${SCRATCH}/*)
 list(SORT shipped)
 list(SORT made)

@@ -1,0 +1,134 @@
+#include "batch/grade_main.h"
+
+#include <algorithm>
+#include <atomic>
+#include <ostream>
+#include <thread>
+
+#include "files/disk.h"
+#include "machine/text.h"
+#include "panel/powerup.h"
+
+namespace tamrel {
+
+namespace {
+
+bool TakesValue(const std::string& a) {
+  return a == "--from" || a == "--max-lines" || a == "--set" || a == "--dump";
+}
+
+// Grades file after file on one trainer, brought back to its power-up state before each.
+struct Grader {
+  struct NullView : PanelView {
+    void ShowAddress(std::string_view) override {}
+    void ShowData(std::string_view) override {}
+    void ShowEntry(std::string_view) override {}
+    void ShowRegisters(const TRegisters&) override {}
+    void ShowFlags(const TFlags&) override {}
+    void ShowStackPointer(std::string_view) override {}
+    void ProcessEvents() override {}
+  } view;
+  Trainer t{view, [] {}};
+  Listing powerUp = PowerUpWithZeros(t);
+  GradedFile Grade(const std::string& path, const Lab& lab) {
+    PowerUpAgain(t, powerUp);
+    return GradeFile(t, path, lab);
+  }
+};
+
+std::optional<std::string> WriteReport(const std::string& path, const std::string& bytes) {
+  if (const auto f = WriteFileSafely(path, bytes))
+    return Utf8Shown(path) + ": " + Cp1251ToUtf8(FileErrorText(f->err, path));
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> TakeGradeArgs(std::vector<std::string>& args, GradeOptions& g) {
+  std::vector<std::string> rest;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "--") {
+      rest.insert(rest.end(), args.begin() + static_cast<ptrdiff_t>(i), args.end());
+      break;
+    }
+    if (a == "--version") {
+      g.version = true;
+      continue;
+    }
+    const std::string name = a.substr(0, a.find('='));
+    std::string* value = name == "--lab"    ? &g.lab
+                         : name == "--csv"  ? &g.csv
+                         : name == "--html" ? &g.html
+                                            : nullptr;
+    if (value == nullptr) {
+      const bool runner = TakesValue(name) || a == "--real-time";
+      if (runner && g.runnerOption.empty()) g.runnerOption = name;
+      rest.push_back(a);
+      if (TakesValue(a) && i + 1 < args.size()) rest.push_back(args[++i]);
+      continue;
+    }
+    if (name.size() < a.size())
+      *value = a.substr(name.size() + 1);
+    else if (i + 1 < args.size())
+      *value = args[++i];
+    else
+      return name + ": нужно имя файла";
+    if (value->empty()) return name + ": нужно имя файла";
+  }
+  args = std::move(rest);
+  if (g.lab.empty() && !g.csv.empty()) return std::string("--csv только вместе с --lab");
+  if (g.lab.empty() && !g.html.empty()) return std::string("--html только вместе с --lab");
+  if (!g.lab.empty() && !g.runnerOption.empty())
+    return g.runnerOption +
+           " не сочетается с --lab: начальное состояние и предел строк "
+           "задаёт задание";
+  return std::nullopt;
+}
+
+std::vector<GradedFile> GradeFiles(const std::vector<std::string>& files, const Lab& lab,
+                                   unsigned workers) {
+  std::vector<GradedFile> graded(files.size());
+  workers =
+      std::clamp<unsigned>(workers, 1, static_cast<unsigned>(std::max<size_t>(files.size(), 1)));
+  std::atomic<size_t> next{0};
+  const auto work = [&] {
+    Grader grader;
+    for (size_t i; (i = next++) < files.size();) graded[i] = grader.Grade(files[i], lab);
+  };
+  std::vector<std::thread> threads;
+  for (unsigned w = 1; w < workers; ++w) threads.emplace_back(work);
+  work();
+  for (auto& th : threads) th.join();
+  return graded;
+}
+
+int GradeMain(const GradeOptions& g, const std::vector<std::string>& args, std::ostream& out,
+              std::ostream& err, unsigned workers) {
+  const auto fail = [&](const std::string& what) {
+    err << "tamrel-batch: " << what << '\n';
+    return kGradeError;
+  };
+  std::string text;
+  if (const auto e = ReadFileBytes(g.lab, text))
+    return fail(Utf8Shown(g.lab) + ": " + Cp1251ToUtf8(FileErrorText(*e, g.lab)));
+  auto read = ReadLab(text);
+  if (const auto* what = std::get_if<std::string>(&read))
+    return fail(Utf8Shown(g.lab) + ": " + Cp1251ToUtf8(*what));
+  const Lab& lab = std::get<Lab>(read);
+  std::vector<std::string> files;
+  if (const auto what = FindImages(args, files)) return fail(*what);
+
+  const std::vector<GradedFile> graded = GradeFiles(files, lab, workers);
+  for (const GradedFile& f : graded) out << GradeLines(f);
+  out << '\n' << GradeSummary(graded);
+  out.flush();
+  int status = GradeStatus(graded);
+  if (!g.csv.empty())
+    if (const auto what = WriteReport(g.csv, GradeCsv(graded))) status = fail(*what);
+  if (!g.html.empty())
+    if (const auto what = WriteReport(g.html, GradeHtml(graded, lab))) status = fail(*what);
+  return status;
+}
+
+}  // namespace tamrel
