@@ -3,6 +3,7 @@
 #include <array>
 #include <charconv>
 
+#include "interpreter/cycles.h"
 #include "machine/numtext.h"
 
 namespace tamrel {
@@ -450,7 +451,9 @@ LineEnd Call(Core& c, TCommand& t, DecodedLine d) {
 }
 
 LineEnd Ccc(Core& c, TCommand& t, DecodedLine d) {
-  return Taken(c.m.Flags, d.First()) ? Call(c, t, d) : Advance(c.m, 3);
+  if (!Taken(c.m.Flags, d.First())) return Advance(c.m, 3);
+  c.cycles += kTakenExtraCycles;
+  return Call(c, t, d);
 }
 
 LineEnd Ret(Core& c, TCommand&, DecodedLine) {
@@ -461,7 +464,9 @@ LineEnd Ret(Core& c, TCommand&, DecodedLine) {
 }
 
 LineEnd Rcc(Core& c, TCommand& t, DecodedLine d) {
-  return Taken(c.m.Flags, d.First()) ? Ret(c, t, d) : Advance(c.m, 1);
+  if (!Taken(c.m.Flags, d.First())) return Advance(c.m, 1);
+  c.cycles += kTakenExtraCycles;
+  return Ret(c, t, d);
 }
 
 LineEnd Rst(Core&, TCommand&, DecodedLine) { return kStop; }  // stays on its own line
@@ -546,13 +551,15 @@ constexpr auto kHandlers = [] {
 }();
 
 LineEnd Run(Core& c, TCommand& t, DecodedLine d) {
+  c.cycles += d.Cycles();
   return kHandlers[static_cast<uint8_t>(d.Operation())](c, t, d);
 }
 
 DecodedLine DecodeText(TCommand& t, std::string_view line) {
   t.Line.assign(line);
   SplitLine(t);
-  return DecodeLine(t.Mnemonic, t.Operand1, t.Operand2);
+  const DecodedLine d = DecodeLine(t.Mnemonic, t.Operand1, t.Operand2);
+  return d.WithCycles(LineCycles(d));
 }
 
 // The first execution of a row since its text was written: decode it and keep the result.
