@@ -117,50 +117,66 @@ void StepKey(Trainer& t) {
   BoundedDisassembly(t.listing, kStepBound);
 }
 
-RunResult RunKey(Trainer& t, uint64_t maxLines) {
-  using Clock = std::chrono::steady_clock;
-  const HistoryScope recorded(t);
+RunState BeginRun(Trainer& t, uint64_t maxLines) {
+  t.history.Begin(t);
   t.StopRequest = false;
   t.view->ShowAddress("");
   t.view->ShowData("");
-  // Window events go through before a line whenever a time slice has passed (checked every
-  // few dozen lines, and after every NOP pause), so a key waits about a millisecond at most
-  // and every handler still runs between two lines.
-  Clock::time_point lastEvents{};
+  return RunState{maxLines};
+}
+
+SliceEnd RunSlice(Trainer& t, RunState& r, uint64_t lines, std::chrono::nanoseconds time) {
+  using Clock = std::chrono::steady_clock;
+  // The clock is read every few dozen lines only.
+  const Clock::time_point start = Clock::now();
   unsigned sinceCheck = 0;
-  bool due = true;
-  RunResult result{RunEnd::Limit, 0};
-  for (;;) {
-    if (result.lines == maxLines) break;
-    if (due) {
-      t.view->ProcessEvents();
-      lastEvents = Clock::now();
-      sinceCheck = 0;
+  for (uint64_t n = 0;; ++n) {
+    if (r.lines == r.maxLines) {
+      r.done = true;
+      return SliceEnd::Ended;
     }
+    if (n == lines) return SliceEnd::Bounded;
     const int32_t pc = t.m.PC;
     const auto [stop, paused] = ExecuteCurrentLine(t, t.Command);
-    ++result.lines;
+    ++r.lines;
     if (stop || t.StopRequest) {
-      result.end = t.StopRequest ? RunEnd::RstKey : StopOfLine(t, pc);
-      break;
+      r.end = t.StopRequest ? RunEnd::RstKey : StopOfLine(t, pc);
+      r.done = true;
+      return SliceEnd::Ended;
     }
     if (AtBreakpoint(t)) {
-      result.end = RunEnd::Breakpoint;
-      break;
+      r.end = RunEnd::Breakpoint;
+      r.done = true;
+      return SliceEnd::Ended;
     }
-    due = paused || t.EventSlice.count() == 0;
-    if (!due && ++sinceCheck >= 64) {
-      due = Clock::now() - lastEvents >= t.EventSlice;
+    if (paused) return SliceEnd::Paused;
+    if (++sinceCheck >= 64) {
+      if (Clock::now() - start >= time) return SliceEnd::Bounded;
       sinceCheck = 0;
     }
   }
+}
+
+RunResult FinishRun(Trainer& t, RunState& r) {
   if (t.StopRequest) t.m.PC = kPowerUpPC;
   t.view->ShowRegisters(t.m.R);
   t.view->ShowFlags(t.m.Flags);
   RefreshPanel(t);
   BoundedDisassembly(t.listing, kRunBound);
   t.view->ShowStackPointer(IntToHexText(t.m.SP));
-  return result;
+  t.history.End(t);
+  return {r.end, r.lines};
+}
+
+RunResult RunKey(Trainer& t, uint64_t maxLines) {
+  // Window events go through before a line whenever a time slice has passed (and after every
+  // NOP pause), so a key waits about a millisecond at most and every handler still runs
+  // between two lines.
+  RunState r = BeginRun(t, maxLines);
+  const uint64_t perSlice = t.EventSlice.count() == 0 ? 1 : UINT64_MAX;
+  do t.view->ProcessEvents();
+  while (RunSlice(t, r, perSlice, t.EventSlice) != SliceEnd::Ended);
+  return FinishRun(t, r);
 }
 
 void SelectRow(Trainer& t, int64_t row) {

@@ -83,6 +83,22 @@ struct RunResult {
 inline constexpr uint64_t kNoLineLimit = UINT64_MAX;
 // RUN, stopping also once `maxLines` lines were executed (the PC then stays where it is).
 RunResult RunKey(Trainer& t, uint64_t maxLines);
+
+// RUN in pieces, for a shell that runs it from its own event loop: BeginRun, then RunSlice
+// until it says Ended, then FinishRun. RunKey is BeginRun, (ProcessEvents, RunSlice)*,
+// FinishRun. The run is one step-back entry from BeginRun to FinishRun.
+struct RunState {
+  uint64_t maxLines;
+  uint64_t lines = 0;
+  RunEnd end = RunEnd::Limit;
+  bool done = false;
+};
+RunState BeginRun(Trainer& t, uint64_t maxLines = kNoLineLimit);
+// Runs at most `lines` lines for at most about `time`; Paused: a NOP ran (its pause is the
+// moment to let events through), Bounded: the lines or the time are used up.
+enum class SliceEnd { Ended, Bounded, Paused };
+SliceEnd RunSlice(Trainer& t, RunState& r, uint64_t lines, std::chrono::nanoseconds time);
+RunResult FinishRun(Trainer& t, RunState& r);
 // The RUN key: no limit.
 inline void RunKey(Trainer& t) { RunKey(t, kNoLineLimit); }
 
