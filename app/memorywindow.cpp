@@ -139,7 +139,9 @@ MemoryWindow::MemoryWindow(const Trainer& t, const ChangeWatch& w, QWidget* pare
   stack->verticalHeader()->hide();
   stack->setEditTriggers(QAbstractItemView::NoEditTriggers);
   stack->setTabKeyNavigation(false);
-  stack->setFixedWidth(170);
+  stack->setFixedWidth(200);
+  stack->horizontalHeader()->setStretchLastSection(true);
+  stack->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   for (int r = 0; r < kStackWords; ++r)
     for (int c = 0; c < 2; ++c) stack->setItem(r, c, new QTableWidgetItem);
 
