@@ -5,7 +5,6 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPointer>
-#include <QStringEncoder>
 #include <algorithm>
 #include <functional>
 #include <utility>
@@ -16,15 +15,6 @@
 namespace tamrel {
 
 namespace {
-
-// What a widget shows, as the core's code page; a character without a place there becomes
-// the encoder's replacement. Plain ASCII, nearly all of it, skips the encoder.
-std::string ShownText(const QString& text) {
-  if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; }))
-    return text.toLatin1().toStdString();
-  QStringEncoder encoder("windows-1251");
-  return QByteArray(encoder.encode(text)).toStdString();
-}
 
 // A right click or a context-menu key on the listing asks for the row's menu. A right click
 // never reaches the grid itself: selecting the row would move PC. The filter knows only the
@@ -135,10 +125,10 @@ void TForm2::ListingMenuRequested(int64_t row, const QPoint& globalPos) {
 void TForm2::ListingBreakpointClick() { ToggleBreakpoint(t_, listingMenuRow_); }
 
 bool TForm2::TakeShown(ShownViews& s) const {
-  s.address = ShownText(Edit1->text());
-  s.data = ShownText(Edit2->text());
-  s.entry = ShownText(Edit3->text());
-  s.stackPointer = ShownText(Label1->text());
+  s.address = ToCp1251Lossy(Edit1->text());
+  s.data = ToCp1251Lossy(Edit2->text());
+  s.entry = ToCp1251Lossy(Edit3->text());
+  s.stackPointer = ToCp1251Lossy(Label1->text());
   s.registers = shownRegisters_;
   const QCheckBox* boxes[] = {CheckBox1, CheckBox2, CheckBox3, CheckBox4, CheckBox5};
   uint8_t* flags[] = {&s.flags.CY, &s.flags.P, &s.flags.AC, &s.flags.Z, &s.flags.S};

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <cstdio>
 
+#include "machine/text.h"
 #include "tamrel_config.h"
 
 namespace tamrel {
@@ -101,49 +102,18 @@ namespace {
 
 constexpr char16_t kEscape = 0xDC00;  // plus the byte: DC80h-DCFFh, never a character of its own
 
-// The length of the well-formed UTF-8 character at the start of `s`, or 0.
-size_t Utf8Length(std::string_view s, char32_t& c) {
-  const auto b = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
-  const unsigned char first = b(0);
-  size_t n = 0;
-  char32_t min = 0;
-  if (first < 0x80) {
-    c = first;
-    return 1;
-  } else if ((first & 0xE0) == 0xC0) {
-    n = 2, c = first & 0x1F, min = 0x80;
-  } else if ((first & 0xF0) == 0xE0) {
-    n = 3, c = first & 0x0F, min = 0x800;
-  } else if ((first & 0xF8) == 0xF0) {
-    n = 4, c = first & 0x07, min = 0x10000;
-  } else {
-    return 0;
-  }
-  if (s.size() < n) return 0;
-  for (size_t k = 1; k < n; ++k) {
-    if ((b(k) & 0xC0) != 0x80) return 0;
-    c = c << 6 | (b(k) & 0x3F);
-  }
-  // Overlong forms, surrogates and code points past 10FFFFh are not characters.
-  if (c < min || (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) return 0;
-  return n;
-}
-
 }  // namespace
 
 QString FileNameText(std::string_view bytes) {
   QString text;
   text.reserve(static_cast<qsizetype>(bytes.size()));
   while (!bytes.empty()) {
-    char32_t c = 0;
-    size_t n = Utf8Length(bytes, c);
-    if (n == 0) {
+    const size_t n = Utf8Length(bytes);
+    if (n == 0)
       text += QChar(static_cast<char16_t>(kEscape + static_cast<unsigned char>(bytes[0])));
-      n = 1;
-    } else {
-      text += QString::fromUcs4(&c, 1);
-    }
-    bytes.remove_prefix(n);
+    else
+      text += QString::fromUtf8(bytes.data(), static_cast<qsizetype>(n));
+    bytes.remove_prefix(n == 0 ? 1 : n);
   }
   return text;
 }

@@ -1,61 +1,23 @@
 #include "files/ihex.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 
 #include "core/core.h"
 #include "listing/opcodes.h"
 #include "machine/numtext.h"
+#include "machine/text.h"
 
 namespace tamrel {
 
 namespace {
 
 // The messages are written here in UTF-8 for reading's sake and kept, like every text of the
-// trainer, as code page 1251 bytes. Only the characters they use are mapped.
-std::string Cp1251(std::string_view utf8) {
-  std::string out;
-  for (size_t i = 0; i < utf8.size();) {
-    const auto c = static_cast<uint8_t>(utf8[i]);
-    const size_t n = c < 0x80 ? 1 : c < 0xE0 ? 2 : 3;
-    uint32_t u = n == 1 ? c : c & (n == 2 ? 0x1Fu : 0x0Fu);
-    for (size_t k = 1; k < n && i + k < utf8.size(); ++k)
-      u = (u << 6) | (static_cast<uint8_t>(utf8[i + k]) & 0x3Fu);
-    i += n;
-    if (u < 0x80)
-      out.push_back(static_cast<char>(u));
-    else if (u >= 0x410 && u <= 0x44F)
-      out.push_back(static_cast<char>(u - 0x410 + 0xC0));
-    else if (u == 0x401)
-      out.push_back('\xA8');  // Ё
-    else if (u == 0x451)
-      out.push_back('\xB8');  // ё
-    else if (u == 0xAB)
-      out.push_back('\xAB');  // «
-    else if (u == 0xBB)
-      out.push_back('\xBB');  // »
-    else if (u == 0x2013)
-      out.push_back('\x96');  // –
-    else
-      out.push_back('?');
-  }
-  return out;
-}
+// trainer, as code page 1251 bytes; every character they use has its place there.
+std::string Cp1251(std::string_view utf8) { return Utf8ToCp1251(utf8).value(); }
 
 std::string AtLine(size_t line, std::string_view utf8What, std::string_view detail = {}) {
   return Cp1251("Строка ") + std::to_string(line) + ": " + Cp1251(utf8What) + std::string(detail);
-}
-
-int HexDigit(char ch) {
-  if (ch >= '0' && ch <= '9') return ch - '0';
-  if (ch >= 'A' && ch <= 'F') return ch - 'A' + 10;
-  if (ch >= 'a' && ch <= 'f') return ch - 'a' + 10;
-  return -1;
 }
 
 // Addresses in messages always with four digits (five past FFFFh).
@@ -71,7 +33,7 @@ bool IsBlank(char ch) { return ch == ' ' || ch == '\t' || ch == '\r' || ch == '\
 std::optional<std::string> RecordBytes(std::string_view digits, size_t line,
                                        std::vector<uint8_t>& bytes) {
   for (size_t k = 0; k < digits.size(); ++k) {
-    if (HexDigit(digits[k]) >= 0) continue;
+    if (AnyCaseHexDigit(digits[k]) >= 0) continue;
     const auto ch = static_cast<uint8_t>(digits[k]);
     const std::string shown = ch > 0x20 && ch < 0x7F ? Cp1251(" «") + char(ch) + Cp1251("»") : "";
     return AtLine(line, "не шестнадцатеричный символ", shown) + Cp1251(" в позиции ") +
@@ -80,7 +42,8 @@ std::optional<std::string> RecordBytes(std::string_view digits, size_t line,
   if (digits.size() % 2 != 0) return AtLine(line, "нечётное число цифр");
   bytes.clear();
   for (size_t k = 0; k < digits.size(); k += 2)
-    bytes.push_back(static_cast<uint8_t>(HexDigit(digits[k]) * 16 + HexDigit(digits[k + 1])));
+    bytes.push_back(
+        static_cast<uint8_t>(AnyCaseHexDigit(digits[k]) * 16 + AnyCaseHexDigit(digits[k + 1])));
   if (bytes.size() < 5) return AtLine(line, "запись короче пяти байтов");
   if (bytes.size() != bytes[0] + 5u)
     return AtLine(line, "длина ", ByteText(bytes[0])) +
@@ -91,29 +54,6 @@ std::optional<std::string> RecordBytes(std::string_view digits, size_t line,
   if (bytes.back() != expected)
     return AtLine(line, "неверная контрольная сумма ", ByteText(bytes.back())) +
            Cp1251(", должна быть ") + std::string(ByteText(expected));
-  return std::nullopt;
-}
-
-std::optional<std::string> ReadWholeFile(const std::string& path, std::string& text) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return FileErrorText(errno, path);
-  struct stat st {};
-  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-    ::close(fd);
-    return FileErrorText(EISDIR, path);
-  }
-  text.clear();
-  char buf[65536];
-  int err = 0;
-  for (;;) {
-    const ssize_t n = ::read(fd, buf, sizeof buf);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) err = errno;
-    if (n <= 0) break;
-    text.append(buf, static_cast<size_t>(n));
-  }
-  ::close(fd);
-  if (err != 0) return FileErrorText(err, path);
   return std::nullopt;
 }
 
@@ -175,7 +115,7 @@ std::optional<std::string> ImportHexText(Core& c, std::string_view text) {
 
 std::optional<std::string> ImportHex(Core& c, const std::string& path) {
   std::string text;
-  if (auto err = ReadWholeFile(path, text)) return err;
+  if (auto err = ReadFileBytes(path, text)) return FileErrorText(*err, path);
   return ImportHexText(c, text);
 }
 

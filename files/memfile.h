@@ -5,14 +5,21 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "core/core.h"
-#include "files/safefile.h"
+#include "files/disk.h"
 
 namespace tamrel {
 
 // The image holds every shown row: F730h is never saved or opened.
 constexpr size_t kImageSize = kShownRows;
+
+// The bytes of an image: rows 1..30000 of the code column, a text the conversion rejects as 00h.
+std::string ImageBytes(const Listing& l);
+// Opens an image given as bytes: fewer than 30000 give "Read beyond end of file" and change
+// nothing, bytes past the 30000th are ignored.
+std::optional<std::string> OpenImageBytes(Core& c, std::string_view bytes);
 
 // Each returns the failure text, or nothing on success.
 std::optional<std::string> SaveImage(const Listing& l, const std::string& path,

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "files/safefile.h"
+#include "files/disk.h"
 #include "listing/listing.h"
 
 namespace tamrel {

@@ -12,30 +12,11 @@
 
 #include "batch/batch.h"
 #include "fuzz_common.h"
+#include "machine/text.h"
 
 using namespace tamrel;
 
 namespace {
-
-// Well-formed UTF-8 (no overlong forms, surrogates or code points past 10FFFFh).
-bool IsUtf8(std::string_view s) {
-  for (size_t k = 0; k < s.size();) {
-    const auto b = [&](size_t i) { return static_cast<uint8_t>(s[k + i]); };
-    const size_t n = b(0) < 0x80                    ? 1
-                     : b(0) >= 0xC2 && b(0) <= 0xDF ? 2
-                     : b(0) >= 0xE0 && b(0) <= 0xEF ? 3
-                     : b(0) >= 0xF0 && b(0) <= 0xF4 ? 4
-                                                    : 0;
-    if (n == 0 || k + n > s.size()) return false;
-    for (size_t i = 1; i < n; ++i)
-      if ((b(i) & 0xC0) != 0x80) return false;
-    if (n > 2 && ((b(0) == 0xE0 && b(1) < 0xA0) || (b(0) == 0xED && b(1) >= 0xA0) ||
-                  (b(0) == 0xF0 && b(1) < 0x90) || (b(0) == 0xF4 && b(1) >= 0x90)))
-      return false;
-    k += n;
-  }
-  return true;
-}
 
 // The length of the JSON string literal at the start of `s`, or 0 if there is none.
 size_t StringLiteral(std::string_view s) {
@@ -89,13 +70,7 @@ const std::string& EmptyFolder() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  std::vector<std::string> args(1);
-  for (size_t i = 0; i < size; ++i) {
-    if (data[i] == 0)
-      args.emplace_back();
-    else
-      args.back().push_back(static_cast<char>(data[i]));
-  }
+  const std::vector<std::string> args = fuzz::Words(data, size);
   for (const std::string& a : args) {
     const std::string text = JsonString(a);
     if (StringLiteral(text) != text.size() || !IsUtf8(text)) fuzz::Fail("a text is no JSON string");

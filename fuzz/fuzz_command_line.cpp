@@ -13,13 +13,7 @@
 using namespace tamrel;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  std::vector<std::string> words(1);
-  for (size_t k = 0; k < size; ++k) {
-    if (data[k] == 0)
-      words.emplace_back();
-    else
-      words.back().push_back(static_cast<char>(data[k]));
-  }
+  const std::vector<std::string> words = fuzz::Words(data, size);
   if (words.size() > 16) return 0;  // a longer line adds nothing but time
   std::vector<const char*> argv;
   for (const std::string& w : words) argv.push_back(w.c_str());

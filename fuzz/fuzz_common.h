@@ -13,8 +13,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <string_view>
 #include <type_traits>
+#include <vector>
 
 #include "listing/opcodes.h"
 #include "machine/numtext.h"
@@ -41,6 +43,18 @@ struct Input {
     return r;
   }
 };
+
+// The input's bytes split at each NUL byte: one word more than it holds NULs.
+inline std::vector<std::string> Words(const uint8_t* data, size_t size) {
+  std::vector<std::string> words(1);
+  for (size_t k = 0; k < size; ++k) {
+    if (data[k] == 0)
+      words.emplace_back();
+    else
+      words.back().push_back(static_cast<char>(data[k]));
+  }
+  return words;
+}
 
 [[noreturn]] inline void Fail(const char* what) {
   std::fprintf(stderr, "invariant broken: %s\n", what);

@@ -191,10 +191,7 @@ LineEnd Stax(Core& c, TCommand& t, DecodedLine d) {
 LineEnd PushLine(Core& c, TCommand& t, DecodedLine d) {
   Machine& m = c.m;
   if (d.First() == kPairPSW) {
-    const int64_t s = m.SP;
-    m.Mem.Write(s - 1, static_cast<uint8_t>(m.R.A));
-    m.Mem.Write(s - 2, m.R.F);
-    m.SP = AddWrap(m.SP, -2);
+    Push(m, static_cast<uint8_t>(m.R.A) * 256 + m.R.F);
   } else {
     t.PairValue = ReadPairOf(m, d.First());
     Push(m, t.PairValue);
@@ -204,18 +201,16 @@ LineEnd PushLine(Core& c, TCommand& t, DecodedLine d) {
 
 LineEnd PopLine(Core& c, TCommand& t, DecodedLine d) {
   Machine& m = c.m;
+  const int32_t s = m.SP;
+  const int32_t word = StackWord(m);
   if (d.First() == kPairPSW) {
-    const int64_t s = m.SP;
-    m.R.F = m.Mem.Read(s);
-    m.R.A = m.Mem.Read(s + 1);
+    m.R.A = word / 256;
     FlagsFromA(m);  // repacks F: the popped flag byte itself is not kept
-    m.SP = AddWrap(m.SP, 2);
   } else {
-    const int32_t s = m.SP;
-    t.PairValue = StackWord(m);
+    t.PairValue = word;
     WritePairOf(m, d.First(), t.PairValue);
-    m.SP = AddWrap(s, 2);  // so POP SP ends two above the old SP, not at the popped value
   }
+  m.SP = AddWrap(s, 2);  // so POP SP ends two above the old SP, not at the popped value
   return Advance(m, 1);
 }
 
@@ -589,39 +584,6 @@ void SplitLine(TCommand& t) {
     }
     if (s == 2 && c != ',' && c != ' ') t.Operand2.push_back(c);
   }
-}
-
-bool ReadRegister(Core& c, TCommand& t, std::string_view name) {
-  const uint8_t r = RegisterCode(name);
-  if (r == kNoReg) return false;
-  t.ByteValue = ReadReg(c.m, r);
-  return true;
-}
-
-bool WriteRegister(Core& c, const TCommand& t, std::string_view name) {
-  const uint8_t r = RegisterCode(name);
-  WriteReg(c.m, r, t.ByteValue);
-  return r != kNoReg;
-}
-
-bool ReadPair(Core& c, TCommand& t, std::string_view name) {
-  const uint8_t p = PairCode(name);
-  if (p == kNoPair) return false;
-  t.PairValue = ReadPairOf(c.m, p);
-  return true;
-}
-
-bool WritePair(Core& c, const TCommand& t, std::string_view name) {
-  const uint8_t p = PairCode(name);
-  WritePairOf(c.m, p, t.PairValue);
-  return p != kNoPair;
-}
-
-bool MonitorCall(Core& c, TCommand& t, std::string_view addr) {
-  const Monitor routine = MonitorOf(addr);
-  if (routine == kNoMonitor) return false;
-  Call(c, t, DecodedLine(Op::kCall, 0, routine));
-  return true;
 }
 
 bool ExecuteLine(Core& c, TCommand& t, std::string_view line) {

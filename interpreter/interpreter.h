@@ -45,13 +45,4 @@ struct LineEnd {
 // its row's first execution and kept by the listing until a text of that row changes.
 LineEnd ExecuteCurrentLine(Core& c, TCommand& t);
 
-// Each returns whether the name named something; an unknown name leaves the command as it was.
-bool ReadRegister(Core& c, TCommand& t, std::string_view name);
-bool WriteRegister(Core& c, const TCommand& t, std::string_view name);
-bool ReadPair(Core& c, TCommand& t, std::string_view name);
-bool WritePair(Core& c, const TCommand& t, std::string_view name);
-
-// Calls into the trainer's monitor program that the interpreter carries out itself.
-bool MonitorCall(Core& c, TCommand& t, std::string_view addressText);
-
 }  // namespace tamrel

@@ -32,11 +32,8 @@ void Listing::SetCell(int col, int64_t row, std::string_view text) {
   cell.assign(text);
   memo_[static_cast<size_t>(row)] = 0;  // what the row kept may belong to its old text
   if (col != kAddrCol && row <= decoded_) {
-    // The instruction holding the row, and all after it, must be decoded again. Instructions
-    // are at most three rows long, so its first row is at most two back.
-    int64_t start = row;
-    while (start > 1 && !starts_[static_cast<size_t>(start)]) --start;
-    decoded_ = start - 1;
+    // The instruction holding the row, and all after it, must be decoded again.
+    decoded_ = InstructionStart(row) - 1;
   }
   Touch(row);
 }

@@ -88,6 +88,13 @@ class Listing {
   bool StartsInstruction(int64_t row) const {
     return row >= 1 && row <= kLastRow && starts_[static_cast<size_t>(row)];
   }
+  // The first row of the decoded instruction holding `row` (1 when none does): instructions
+  // are at most three rows long, so it is at most two back.
+  int64_t InstructionStart(int64_t row) const {
+    if (row < 1) return 1;
+    while (row > 1 && !StartsInstruction(row)) --row;
+    return row;
+  }
   // A pass decoded an instruction of `length` rows at `row`.
   void NoteInstruction(int64_t row, int length);
 

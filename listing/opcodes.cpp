@@ -143,10 +143,7 @@ int DecodeInstruction(Listing& l, int64_t row, int64_t lastRow) {
 // only be written again with the texts they hold. A bounded pass counts instructions that end
 // past `limit`, so it never skips one of those.
 int64_t FirstRowToDecode(const Listing& l, int64_t limit) {
-  int64_t row = std::min(l.DecodedThrough() + 1, limit);
-  if (row <= 1) return 1;
-  while (!l.StartsInstruction(row)) --row;  // at most two rows back
-  return row;
+  return l.InstructionStart(std::min(l.DecodedThrough() + 1, limit));
 }
 
 }  // namespace

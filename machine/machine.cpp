@@ -1,6 +1,5 @@
 #include "machine/machine.h"
 
-#include <bit>
 #include <chrono>
 #include <cmath>
 #include <memory>
@@ -11,16 +10,6 @@
 
 namespace tamrel {
 
-void PackFlags(Machine& m) {
-  const TFlags& f = m.Flags;
-  uint8_t v = f.CY ? 3 : 2;
-  if (f.P) v += 4;
-  if (f.AC) v += 16;
-  if (f.Z) v += 64;
-  if (f.S) v += 128;
-  m.R.F = v;
-}
-
 void SetFlag(Machine& m, Flag f, int value) {
   const uint8_t v = value != 0 ? 1 : 0;
   switch (f) {
@@ -30,25 +19,6 @@ void SetFlag(Machine& m, Flag f, int value) {
     case Flag::Z: m.Flags.Z = v; break;
     case Flag::S: m.Flags.S = v; break;
   }
-  PackFlags(m);
-}
-
-void FlagsFromA(Machine& m) {
-  // Each flag is set as by SetFlag; F is packed once at the end, which comes to the same.
-  int32_t& a = m.R.A;
-  TFlags& f = m.Flags;
-  if (a > 255) {
-    a -= 256;
-    f.CY = 1;
-  }
-  if (a < 0) {
-    a += 256;
-    f.CY = 1;
-  }
-  f.Z = a == 0;
-  f.S = a >= 128;
-  // Parity counts the ones of IntToBinText(A), which saturates at 255.
-  f.P = std::popcount(static_cast<uint32_t>(BinValue(a))) % 2 == 0;
   PackFlags(m);
 }
 

@@ -10,10 +10,13 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <functional>
 #include <string_view>
+
+#include "machine/numtext.h"
 
 namespace tamrel {
 
@@ -82,11 +85,39 @@ struct Machine {
 
 enum class Flag { CY, P, AC, Z, S };
 
-void PackFlags(Machine& m);
+// Inline, with FlagsFromA: nearly every executed line of arithmetic ends in them.
+inline void PackFlags(Machine& m) {
+  const TFlags& f = m.Flags;
+  uint8_t v = f.CY ? 3 : 2;
+  if (f.P) v += 4;
+  if (f.AC) v += 16;
+  if (f.Z) v += 64;
+  if (f.S) v += 128;
+  m.R.F = v;
+}
+
 void SetFlag(Machine& m, Flag f, int value);
+
 // Brings A back into a byte (one correction of 256 each way, setting CY on a wrap; never
-// clearing it), then derives Z, S and P from A.
-void FlagsFromA(Machine& m);
+// clearing it), then derives Z, S and P from A. Each flag is set as by SetFlag; F is packed
+// once at the end, which comes to the same.
+inline void FlagsFromA(Machine& m) {
+  int32_t& a = m.R.A;
+  TFlags& f = m.Flags;
+  if (a > 255) {
+    a -= 256;
+    f.CY = 1;
+  }
+  if (a < 0) {
+    a += 256;
+    f.CY = 1;
+  }
+  f.Z = a == 0;
+  f.S = a >= 128;
+  // Parity counts the ones of IntToBinText(A), which saturates at 255.
+  f.P = std::popcount(static_cast<uint32_t>(BinValue(a))) % 2 == 0;
+  PackFlags(m);
+}
 // The second character of IntToHexText(v) read as a hex digit; v mod 16 for 0..255.
 int32_t LowDigit(int32_t v);
 void AuxCarryAdd(Machine& m, uint8_t x, int32_t byteValue);

@@ -122,19 +122,17 @@ RunState BeginRun(Trainer& t, uint64_t maxLines) {
   t.StopRequest = false;
   t.view->ShowAddress("");
   t.view->ShowData("");
-  return RunState{maxLines};
+  RunState r;
+  r.maxLines = maxLines;
+  r.done = maxLines == 0;
+  return r;
 }
 
 SliceEnd RunSlice(Trainer& t, RunState& r, uint64_t lines, std::chrono::nanoseconds time) {
   using Clock = std::chrono::steady_clock;
-  // The clock is read every few dozen lines only.
   const Clock::time_point start = Clock::now();
   unsigned sinceCheck = 0;
-  for (uint64_t n = 0;; ++n) {
-    if (r.lines == r.maxLines) {
-      r.done = true;
-      return SliceEnd::Ended;
-    }
+  for (uint64_t n = 0; !r.done; ++n) {
     if (n == lines) return SliceEnd::Bounded;
     const int32_t pc = t.m.PC;
     const auto [stop, paused] = ExecuteCurrentLine(t, t.Command);
@@ -142,19 +140,20 @@ SliceEnd RunSlice(Trainer& t, RunState& r, uint64_t lines, std::chrono::nanoseco
     if (stop || t.StopRequest) {
       r.end = t.StopRequest ? RunEnd::RstKey : StopOfLine(t, pc);
       r.done = true;
-      return SliceEnd::Ended;
-    }
-    if (AtBreakpoint(t)) {
+    } else if (AtBreakpoint(t)) {
       r.end = RunEnd::Breakpoint;
       r.done = true;
-      return SliceEnd::Ended;
-    }
-    if (paused) return SliceEnd::Paused;
-    if (++sinceCheck >= 64) {
-      if (Clock::now() - start >= time) return SliceEnd::Bounded;
+    } else if (r.lines == r.maxLines) {
+      r.end = RunEnd::Limit;
+      r.done = true;
+    } else if (paused) {
+      return SliceEnd::Paused;
+    } else if (++sinceCheck >= 64) {
       sinceCheck = 0;
+      if (Clock::now() - start >= time) return SliceEnd::Bounded;
     }
   }
+  return SliceEnd::Ended;
 }
 
 RunResult FinishRun(Trainer& t, RunState& r) {
@@ -169,13 +168,15 @@ RunResult FinishRun(Trainer& t, RunState& r) {
 }
 
 RunResult RunKey(Trainer& t, uint64_t maxLines) {
-  // Window events go through before a line whenever a time slice has passed (and after every
-  // NOP pause), so a key waits about a millisecond at most and every handler still runs
-  // between two lines.
+  // Window events go through before the first line, whenever a time slice has passed (so a
+  // key waits about a millisecond at most) and after every NOP pause; every handler still
+  // runs between two lines.
   RunState r = BeginRun(t, maxLines);
-  const uint64_t perSlice = t.EventSlice.count() == 0 ? 1 : UINT64_MAX;
-  do t.view->ProcessEvents();
-  while (RunSlice(t, r, perSlice, t.EventSlice) != SliceEnd::Ended);
+  const uint64_t perSlice = t.EventSlice.count() == 0 ? 1 : kNoLineLimit;
+  while (!r.done) {
+    t.view->ProcessEvents();
+    RunSlice(t, r, perSlice, t.EventSlice);
+  }
   return FinishRun(t, r);
 }
 

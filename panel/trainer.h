@@ -81,24 +81,35 @@ struct RunResult {
   uint64_t lines;
 };
 inline constexpr uint64_t kNoLineLimit = UINT64_MAX;
-// RUN, stopping also once `maxLines` lines were executed (the PC then stays where it is).
-RunResult RunKey(Trainer& t, uint64_t maxLines);
 
-// RUN in pieces, for a shell that runs it from its own event loop: BeginRun, then RunSlice
-// until it says Ended, then FinishRun. RunKey is BeginRun, (ProcessEvents, RunSlice)*,
-// FinishRun. The run is one step-back entry from BeginRun to FinishRun.
+// One RUN in three parts, so that a shell can run it from its own event loop: BeginRun, then
+// RunSlice until it says the run has ended, letting the user's events through between slices
+// (the RST key, a breakpoint toggled, a byte typed: all act between two lines), then FinishRun.
+// However it is sliced, a RUN executes the same lines, is one step-back entry, blanks the
+// displays once at its start and refreshes the views once at its end.
 struct RunState {
-  uint64_t maxLines;
-  uint64_t lines = 0;
+  uint64_t maxLines = kNoLineLimit;  // the run stops once this many lines were executed
+  uint64_t lines = 0;                // executed so far
   RunEnd end = RunEnd::Limit;
   bool done = false;
 };
 RunState BeginRun(Trainer& t, uint64_t maxLines = kNoLineLimit);
-// Runs at most `lines` lines for at most about `time`; Paused: a NOP ran (its pause is the
-// moment to let events through), Bounded: the lines or the time are used up.
+// How a slice ended: the run is over; the slice's bound of lines or time was reached; or a NOP
+// paused (its millisecond is the trainer's sleep function; a shell that cannot sleep passes a
+// no-op and waits the millisecond itself before the next slice).
 enum class SliceEnd { Ended, Bounded, Paused };
-SliceEnd RunSlice(Trainer& t, RunState& r, uint64_t lines, std::chrono::nanoseconds time);
+// Executes at most `lines` lines, and stops early once `time` has passed (looked at every few
+// dozen lines, so a slice may run over by a few microseconds).
+SliceEnd RunSlice(Trainer& t, RunState& r, uint64_t lines,
+                  std::chrono::nanoseconds time = std::chrono::nanoseconds::max());
+// After the RST key the PC goes back to 8200h; then every view is refreshed as after STEP and
+// the listing is decoded up to 8CA0h.
 RunResult FinishRun(Trainer& t, RunState& r);
+
+// RUN as the window runs it: window events go through before the first line and then about
+// every EventSlice (after every NOP pause at once), stopping also once `maxLines` lines were
+// executed (the PC then stays where it is).
+RunResult RunKey(Trainer& t, uint64_t maxLines);
 // The RUN key: no limit.
 inline void RunKey(Trainer& t) { RunKey(t, kNoLineLimit); }
 

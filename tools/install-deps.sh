@@ -3,7 +3,8 @@
 # Makes sure this machine has what building the program needs, for one purpose:
 #   run   build and run the program                     (./run.sh)
 #   test  and the test suite, benchmarks, package test  (./test.sh)
-#   ci    and clang's fuzzing runtime, clang-format     (.ci/run)
+#   ci    and clang's fuzzing runtime, clang-format,    (.ci/run)
+#         the Windows cross build and Wine              (tools/windows.sh)
 #
 #   tools/install-deps.sh [run|test|ci]     check, and install what is missing (default: test)
 #   tools/install-deps.sh --list PURPOSE    print the Debian/Ubuntu packages for PURPOSE
@@ -21,23 +22,24 @@ run_debian=(build-essential cmake pkg-config qt6-base-dev libgl-dev libjpeg-dev
   qt6-translations-l10n)
 test_debian=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth fonts-dejavu-core
   desktop-file-utils appstream libxml2-utils dpkg-dev file)
-ci_debian=(clang libclang-rt-dev llvm clang-format)
+ci_debian=(clang libclang-rt-dev llvm clang-format
+  g++-mingw-w64-x86-64-posix googletest wine wine64)
 # The same for other systems, for the hint only.
 run_fedora=(gcc-c++ make cmake pkgconf-pkg-config qt6-qtbase-devel mesa-libGL-devel
   libjpeg-turbo-devel qt6-qttranslations)
 test_fedora=(gtest-devel gmock-devel google-benchmark-devel xorg-x11-server-Xvfb xorg-x11-xauth
   dejavu-sans-fonts desktop-file-utils appstream libxml2 file)
-ci_fedora=(clang compiler-rt llvm clang-tools-extra)
+ci_fedora=(clang compiler-rt llvm clang-tools-extra mingw64-gcc-c++ wine)
 run_arch=(base-devel cmake pkgconf qt6-base mesa libjpeg-turbo qt6-translations)
 test_arch=(gtest benchmark xorg-server-xvfb xorg-xauth ttf-dejavu desktop-file-utils appstream
   libxml2 file)
-ci_arch=(clang compiler-rt llvm)
+ci_arch=(clang compiler-rt llvm mingw-w64-gcc wine)
 run_macos=(cmake pkg-config qt jpeg-turbo)
 test_macos=(googletest google-benchmark desktop-file-utils libxml2)
 ci_macos=(llvm)
 
 usage() {
-  sed -n '2,10p' "$0" | sed 's/^# \{0,1\}//'
+  sed -n '2,11p' "$0" | sed 's/^# \{0,1\}//'
   exit 2
 }
 
@@ -86,6 +88,7 @@ hint() {
       echo "  a C++20 compiler, CMake 3.25 or newer, pkg-config, Qt 6 (Widgets), libjpeg"
       [[ $purpose != run ]] && echo "  GoogleTest with GoogleMock, Google Benchmark"
       [[ $purpose == ci ]] && echo "  clang with its sanitizer and libFuzzer runtimes, clang-format"
+      [[ $purpose == ci ]] && echo "  mingw-w64 (x86-64, posix threads), GoogleTest's sources, Wine"
       echo "  (as Debian names them: $(packages debian "$purpose" | paste -sd' ' -))"
       ;;
   esac

@@ -5,7 +5,6 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
-#include <deque>
 
 #include "app/about.h"
 #include "app/form2.h"
@@ -14,36 +13,12 @@
 #include "app/splash.h"
 #include "app/webform.h"
 #include "machine/numtext.h"
+#include "support/dialogs_script.h"
 #include "support/views.h"
 
 using namespace tamrel;
 
 namespace {
-
-// Answers the file menu's questions from a script.
-struct ScriptedDialogs : Dialogs {
-  std::deque<std::optional<QString>> names;
-  std::deque<bool> answers;
-  QStringList asked, errors;
-  std::optional<QString> SaveFileName(const QString&, const QString& suffix) override {
-    auto n = names.empty() ? std::nullopt : names.front();
-    if (!names.empty()) names.pop_front();
-    if (n && !n->contains('.')) *n += "." + suffix;  // the dialog's default extension
-    return n;
-  }
-  std::optional<QString> OpenFileName(const QString&) override {
-    auto n = names.empty() ? std::nullopt : names.front();
-    if (!names.empty()) names.pop_front();
-    return n;
-  }
-  bool Ask(const QString& text) override {
-    asked << text;
-    const bool a = answers.empty() ? false : answers.front();
-    if (!answers.empty()) answers.pop_front();
-    return a;
-  }
-  void ShowError(const QString& text) override { errors << text; }
-};
 
 QString Reg(TForm2& f, int row) { return f.StringGrid2->item(row, 1)->text(); }
 QString Cell(TForm2& f, int row, int col) {
@@ -76,7 +51,7 @@ void TypeLine(TForm2& f, const char* text, int bytes) {
 class AppTest : public QObject {
   Q_OBJECT
 
-  std::unique_ptr<ScriptedDialogs> dialogs_;
+  std::unique_ptr<test::ScriptedDialogs> dialogs_;
   std::unique_ptr<TForm2> form_;
   QTemporaryDir dir_;
 
@@ -85,7 +60,7 @@ class AppTest : public QObject {
 
  private slots:
   void init() {
-    dialogs_ = std::make_unique<ScriptedDialogs>();
+    dialogs_ = std::make_unique<test::ScriptedDialogs>();
     form_ = std::make_unique<TForm2>(dialogs_.get(), test::NoSleep);
     form_->FormCreate([] { return 0.5; });  // every byte 80h: ADD B
     form_->trainer().EventSlice = std::chrono::microseconds(0);
@@ -237,7 +212,7 @@ class AppTest : public QObject {
 
   void saveOpenNewAndPrint() {
     TForm2& f = Form();
-    ScriptedDialogs& d = *dialogs_;
+    test::ScriptedDialogs& d = *dialogs_;
     TypeLine(f, "MVI A, 05", 0);
     d.names = {File("prog")};
     f.N4->trigger();

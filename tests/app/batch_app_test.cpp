@@ -5,45 +5,18 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
-#include <deque>
 
 #include "app/form2.h"
 #include "edit/lineentry.h"
 #include "files/memfile.h"
 #include "machine/numtext.h"
+#include "support/dialogs_script.h"
 #include "support/program.h"
 #include "support/views.h"
 
 using namespace tamrel;
 
 namespace {
-
-struct ScriptedDialogs : Dialogs {
-  std::deque<std::optional<QString>> names;
-  std::deque<bool> answers;
-  QStringList filters, errors;
-  std::optional<QString> Next() {
-    auto n = names.empty() ? std::nullopt : names.front();
-    if (!names.empty()) names.pop_front();
-    return n;
-  }
-  std::optional<QString> SaveFileName(const QString& filter, const QString& suffix) override {
-    filters << filter;
-    auto n = Next();
-    if (n && !n->contains('.')) *n += "." + suffix;
-    return n;
-  }
-  std::optional<QString> OpenFileName(const QString& filter) override {
-    filters << filter;
-    return Next();
-  }
-  bool Ask(const QString&) override {
-    const bool a = answers.empty() ? false : answers.front();
-    if (!answers.empty()) answers.pop_front();
-    return a;
-  }
-  void ShowError(const QString& text) override { errors << text; }
-};
 
 // The window, noting what the data display shows while a program runs (RUN lets events
 // through before every line, so the last note is the display when the run ended).
@@ -98,7 +71,7 @@ class BatchAppTest : public QObject {
     WriteProgram(mem);
 
     // The teacher's way by hand: Open, RUN, read the views.
-    ScriptedDialogs dialogs;
+    test::ScriptedDialogs dialogs;
     WatchedForm f(&dialogs, test::NoSleep);
     f.FormCreate([] { return 0.0; });  // every byte 00h, as the batch runner starts
     f.trainer().EventSlice = std::chrono::microseconds(0);
@@ -147,7 +120,7 @@ class BatchAppTest : public QObject {
   }
 
   void hexImportThroughTheMenu() {
-    ScriptedDialogs dialogs;
+    test::ScriptedDialogs dialogs;
     TForm2 f(&dialogs, test::NoSleep);
     f.FormCreate([] { return 0.5; });  // every byte 80h: ADD B
     QFile bad(File("bad.hex"));

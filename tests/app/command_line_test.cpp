@@ -165,6 +165,7 @@ class CommandLineTest : public QObject {
     // Its second UTF-16 half is DCBAh, which alone would stand for the byte BAh.
     QTest::newRow("second half like a byte") << QByteArray("\xF0\xBA\xB2\xBA") << true;
     QTest::newRow("code page 1251") << QByteArray("\xCF\xF0\xE8\xEC\xE5\xF0.mem") << false;
+    QTest::newRow("code page 1251 ya") << QByteArray("\xFF.mem") << false;  // the last escape
     QTest::newRow("lone continuation") << QByteArray(
                                               "a\x80"
                                               "b")

@@ -202,6 +202,19 @@ class DebugAppTest : public QObject {
     QCOMPARE(f.Edit3->text(), QString("INR C"));
   }
 
+  void twoStepsBackGiveTheFirstSelectionBack() {
+    TForm2& f = Form();
+    TypeProgram();  // selects row 8200h
+    f.Button[10]->click();
+    QTest::mouseClick(f.StringGrid1->viewport(), Qt::LeftButton, {}, CellCentre(f, 3, 1));
+    f.Button[10]->click();
+    QTest::keyClick(f.Edit3, Qt::Key_F7, Qt::ShiftModifier);
+    QCOMPARE(f.StringGrid1->currentIndex().row(), 2);
+    QTest::keyClick(f.Edit3, Qt::Key_F7, Qt::ShiftModifier);
+    QCOMPARE(f.StringGrid1->currentIndex().row(), 0);
+    QCOMPARE(f.trainer().m.PC, 0x8200);
+  }
+
   // ---- seeing the machine work ----
 
   void pcRowIsMarkedAndFollowedWithoutMovingTheSelection() {

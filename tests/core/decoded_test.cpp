@@ -486,7 +486,7 @@ TEST(DecodedLines, AChangedTextForgetsWhatItsRowKeeps) {
     l.SetCell(col, 5, "NOP");
     EXPECT_EQ(l.LineMemo(5), 0u) << col;
   }
-  for (int64_t row : {-1L, 0L, int64_t{kLastRow}, int64_t{kLastRow} + 1}) {
+  for (int64_t row : {int64_t{-1}, int64_t{0}, int64_t{kLastRow}, int64_t{kLastRow} + 1}) {
     l.KeepLineMemo(row, word);
     EXPECT_EQ(l.LineMemo(row), row >= 0 && row <= kLastRow ? word : 0u) << row;
   }

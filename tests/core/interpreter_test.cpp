@@ -289,7 +289,12 @@ TEST(Interpreter, SixteenBit) {
        [](auto& t) { EXPECT_EQ(t.m.R.L, 0x35); EXPECT_EQ(t.m.Flags.CY, 1); }, 1},
       {"DAD SP", [](Trainer& t) { t.m.SP = 0x7FFFFFFF; t.m.R.L = 1; },  // wraps without overflow
        [](auto& t) { EXPECT_EQ(t.m.R.H, 0); EXPECT_EQ(t.m.R.L, 0); }, 1},
+      {"DAD D", [](Trainer& t) { t.m.R.H = 0xFF; t.m.R.E = 0xFF; },  // exactly FFFFh: no carry
+       [](auto& t) { EXPECT_EQ(t.m.R.H, 0xFF); EXPECT_EQ(t.m.R.L, 0xFF); EXPECT_EQ(t.m.Flags.CY, 0); }, 1},
       {"INX SP", [](Trainer& t) { t.m.SP = 0xFFFF; }, [](auto& t) { EXPECT_EQ(t.m.SP, 0); }, 1},
+      {"INX H", [](Trainer& t) { t.m.R.H = 0xFF; t.m.R.L = 0xFE; },
+       [](auto& t) { EXPECT_EQ(t.m.R.H, 0xFF); EXPECT_EQ(t.m.R.L, 0xFF); }, 1},
+      {"DCX B", [](Trainer& t) { t.m.R.C = 1; }, [](auto& t) { EXPECT_EQ(t.m.R.B, 0); EXPECT_EQ(t.m.R.C, 0); }, 1},
       {"DCX D", nullptr, [](auto& t) { EXPECT_EQ(t.m.R.D, 0xFF); EXPECT_EQ(t.m.R.E, 0xFF); }, 1},
       {"INX B", [](Trainer& t) { t.m.R.C = 0xFF; }, [](auto& t) { EXPECT_EQ(t.m.R.B, 1); EXPECT_EQ(t.m.R.C, 0); }, 1},
       {"DCX H", [](Trainer& t) { t.m.R.H = 1; }, [](auto& t) { EXPECT_EQ(t.m.R.H, 0); EXPECT_EQ(t.m.R.L, 0xFF); }, 1},

@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "files/memfile.h"
 #include "machine/numtext.h"
 #include "support/started_trainer.h"
 
@@ -196,6 +201,86 @@ TEST(StepAndRun, EventsAreLetThroughOnATimeSlice) {
   };
   RunKey(b.t);
   EXPECT_EQ(b.view.eventPasses, 5);
+  EXPECT_EQ(b.t.m.PC, 0x8200);
+}
+
+// Everything a RUN leaves behind that the user can see or step back over.
+std::string EndState(const StartedTrainer& b, RunResult r) {
+  const Machine& m = b.t.m;
+  std::string s = std::to_string(static_cast<int>(r.end)) + ' ' + std::to_string(r.lines) + ' ' +
+                  IntToHexText(m.PC) + ' ' + IntToHexText(m.SP) + ' ' + IntToHexText(m.R.A) +
+                  IntToHexText(m.R.F) + ' ' + b.view.address + '|' + b.view.data + '|' +
+                  b.view.entry + '|' + b.view.stackPointer + ' ' +
+                  std::to_string(b.t.history.Size(b.t));
+  for (int32_t a = kMemFirst; a <= kMemLast; ++a) s += static_cast<char>(m.Mem.Read(a));
+  for (int64_t row = 1; row <= kLastRow; ++row)
+    s += b.t.listing.Mnemonic(row) + '|' + b.t.listing.Code(row);
+  return s;
+}
+
+// The same RUN in one go (events before every line) and in slices of 1, 7 and 1000 lines with
+// the RST key, where a program needs it, pressed between two slices after 7000 lines.
+TEST(StepAndRun, RunInSlicesEndsAsRunInOneGo) {
+  const std::string examples = TAMREL_EXAMPLES_DIR;
+  const struct {
+    const char* name;
+    std::function<void(StartedTrainer&)> load;
+    uint64_t maxLines;
+    bool rstKey = false;
+  } programs[] = {
+      {"countdown", [&](auto& b) { OpenImage(b.t, examples + "/countdown.mem"); }, kNoLineLimit},
+      {"table-sum", [&](auto& b) { OpenImage(b.t, examples + "/table-sum.mem"); }, kNoLineLimit},
+      {"subroutine", [&](auto& b) { OpenImage(b.t, examples + "/subroutine.mem"); }, kNoLineLimit},
+      {"display", [&](auto& b) { OpenImage(b.t, examples + "/display.mem"); }, kNoLineLimit},
+      {"block-copy", [&](auto& b) { OpenImage(b.t, examples + "/block-copy.mem"); }, kNoLineLimit},
+      {"limit",
+       [](auto& b) {
+         b.Type(0x8200, {"INR B", "NOP", "JMP 8200"});
+       },
+       9999},
+      {"breakpoint",
+       [](auto& b) {
+         b.Type(0x8200, {"MVI B, 30", "DCR B", "JNZ 8202", "HLT"});
+         ToggleBreakpoint(b.t, 7);
+       },
+       kNoLineLimit},
+      {"RST key",
+       [](auto& b) {
+         b.Type(0x8200, {"INR B", "STA 8300", "JMP 8200"});
+       },
+       kNoLineLimit, true},
+  };
+  constexpr uint64_t kRstAfter = 7000;  // a whole number of slices of every size
+  for (const auto& p : programs) {
+    StartedTrainer whole;
+    p.load(whole);
+    whole.view.onEvents = [&] {
+      if (p.rstKey && whole.view.eventPasses == kRstAfter + 1) RstKey(whole.t);
+    };
+    const std::string want = EndState(whole, RunKey(whole.t, p.maxLines));
+    for (uint64_t slice : {1, 7, 1000}) {
+      StartedTrainer b;
+      p.load(b);
+      RunState r = BeginRun(b.t, p.maxLines);
+      while (RunSlice(b.t, r, slice) != SliceEnd::Ended)
+        if (p.rstKey && r.lines == kRstAfter) RstKey(b.t);
+      EXPECT_EQ(EndState(b, FinishRun(b.t, r)), want) << p.name << " in slices of " << slice;
+    }
+  }
+}
+
+TEST(StepAndRun, ASliceEndsAtANopAndOnItsTime) {
+  StartedTrainer b;
+  b.Type(0x8200, {"INR B", "NOP", "JMP 8200"});
+  RunState r = BeginRun(b.t);
+  EXPECT_EQ(RunSlice(b.t, r, 100), SliceEnd::Paused);
+  EXPECT_EQ(r.lines, 2u);
+  EXPECT_EQ(RunSlice(b.t, r, 1), SliceEnd::Bounded);
+  b.t.listing.SetMnemonic(2, "JMP 8200");  // now without a NOP: only the time ends a slice
+  EXPECT_EQ(RunSlice(b.t, r, kNoLineLimit, std::chrono::milliseconds(1)), SliceEnd::Bounded);
+  RstKey(b.t);
+  EXPECT_EQ(RunSlice(b.t, r, kNoLineLimit), SliceEnd::Ended);
+  EXPECT_EQ(FinishRun(b.t, r).end, RunEnd::RstKey);
   EXPECT_EQ(b.t.m.PC, 0x8200);
 }
 

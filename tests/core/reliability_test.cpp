@@ -58,14 +58,14 @@ TEST(Reliability, FullAndReadOnlyFileSystems) {
 
   EXPECT_EQ(SaveImage(b.t.listing, old.string()), "Disk full");
   EXPECT_EQ(PrintListing(b.t.listing, 0xF730, txt.string()), "Stream write error");
-  EXPECT_EQ(test::ReadFile(old), "precious");
-  EXPECT_EQ(test::ReadFile(txt), "listing");
+  EXPECT_EQ(test::ReadFile(old.string()), "precious");
+  EXPECT_EQ(test::ReadFile(txt.string()), "listing");
   EXPECT_EQ(tiny.Entries(), 2u);
 
   tiny.MakeReadOnly();
   EXPECT_EQ(SaveImage(b.t.listing, old.string()), "File access denied");
   EXPECT_EQ(PrintListing(b.t.listing, 0x8203, txt.string()), "Cannot create file " + txt.string());
-  EXPECT_EQ(test::ReadFile(old), "precious");
+  EXPECT_EQ(test::ReadFile(old.string()), "precious");
   EXPECT_EQ(OpenImage(b.t, old.string()), "Read beyond end of file");
 }
 

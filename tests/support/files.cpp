@@ -2,9 +2,29 @@
 
 #include <stdlib.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#ifdef _WIN32
+#include <cstring>
+#include <random>
+#endif
+
+#ifdef _WIN32
+extern "C" char* mkdtemp(char* pattern) {
+  static constexpr char kChars[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+  thread_local std::minstd_rand pick{std::random_device{}()};
+  const size_t size = std::strlen(pattern);
+  if (size < 6) return nullptr;
+  for (int tries = 0; tries < 100; ++tries) {
+    for (size_t k = size - 6; k < size; ++k) pattern[k] = kChars[pick() % (sizeof kChars - 1)];
+    std::error_code ec;
+    if (std::filesystem::create_directory(pattern, ec)) return pattern;
+  }
+  return nullptr;
+}
+#endif
 
 namespace tamrel::test {
 
@@ -24,6 +44,10 @@ namespace fs = std::filesystem;
 ScratchDir::ScratchDir() {
   std::string pattern = (fs::temp_directory_path() / "tamrel-XXXXXX").string();
   if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+#ifdef _WIN32
+  // Forward slashes, as the names made from it have: the tests compare names as texts.
+  std::replace(path_.begin(), path_.end(), '\\', '/');
+#endif
 }
 
 ScratchDir::~ScratchDir() {

@@ -27,3 +27,9 @@ class ScratchDir {
 };
 
 }  // namespace tamrel::test
+
+#ifdef _WIN32
+// POSIX's mkdtemp, which Windows lacks: makes a folder named by the pattern, its last six
+// characters (XXXXXX) replaced; the pattern, or null when that failed.
+extern "C" char* mkdtemp(char* pattern);
+#endif

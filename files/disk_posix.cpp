@@ -1,5 +1,3 @@
-#include "files/safefile.h"
-
 #include <fcntl.h>
 #include <poll.h>
 #include <pthread.h>
@@ -13,6 +11,9 @@
 #include <climits>
 #include <filesystem>
 #include <random>
+
+#include "files/disk.h"
+#include "files/disk_system.h"
 
 namespace tamrel {
 
@@ -233,31 +234,32 @@ std::optional<WriteFailure> WriteFileSafely(const std::string& path, std::string
   return std::nullopt;
 }
 
-std::string FileErrorText(int err, const std::string& path) {
-  switch (err) {
-    case ENOENT: {
-      // A missing file in an existing folder is "not found"; a missing folder is a bad name.
-      const auto parent = std::filesystem::path(path).parent_path();
-      std::error_code ec;
-      if (!parent.empty() && !std::filesystem::is_directory(parent, ec)) return "Invalid filename";
-      return "File not found";
-    }
-    case ENOTDIR:
-    case ENAMETOOLONG:
-    case EINVAL: return "Invalid filename";
-    case EMFILE:
-    case ENFILE: return "Too many open files";
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case EISDIR:
-    case ETXTBSY: return "File access denied";
-    case 0:
-    case ENOSPC:
-    case EDQUOT:
-    case EFBIG: return "Disk full";
-    default: return "I/O error " + std::to_string(err);
+std::optional<int> ReadFileBytes(const std::string& path, std::string& bytes, size_t limit) {
+  // Never waits: a pipe without a writer reads as empty, a device as what it has at once.
+  const Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (fd.get() < 0) return errno;
+  struct stat st {};
+  if (::fstat(fd.get(), &st) == 0 && S_ISDIR(st.st_mode)) return EISDIR;
+  bytes.clear();
+  char buf[65536];
+  while (bytes.size() < limit) {
+    const ssize_t n = ::read(fd.get(), buf, std::min(sizeof buf, limit - bytes.size()));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return errno;
+    if (n == 0) break;
+    bytes.append(buf, static_cast<size_t>(n));
   }
+  return std::nullopt;
 }
+
+namespace disk {
+
+bool FolderMissing(const std::string& path) {
+  const auto parent = fs::path(path).parent_path();
+  std::error_code ec;
+  return !parent.empty() && !fs::is_directory(parent, ec);
+}
+
+}  // namespace disk
 
 }  // namespace tamrel

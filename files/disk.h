@@ -1,4 +1,9 @@
-// Writing a whole file so that a failure never costs the user the file they had.
+// How bytes reach a disk and come back: the only part of the program that touches a file
+// system. What the bytes mean (images, print-outs, Intel HEX) is decided elsewhere, on bytes.
+// Each system has its own implementation (disk_posix.cpp, disk_windows.cpp); the error texts
+// are shared (disk.cpp).
+//
+// Writing a whole file so that a failure never costs the user the file they had:
 //
 // The bytes go to a temporary file beside the target, with a short name of its own (so any
 // name the folder accepts works for the target), which takes the target's owner, group and
@@ -18,12 +23,15 @@
 
 #include <sys/types.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace tamrel {
 
+// Writes a piece of the file as the system's write() does; tests put a failing one in.
 using WriteFn = ssize_t (*)(int fd, const void* buf, size_t n);
 
 struct WriteFailure {
@@ -33,6 +41,12 @@ struct WriteFailure {
 
 std::optional<WriteFailure> WriteFileSafely(const std::string& path, std::string_view bytes,
                                             WriteFn write = nullptr);
+
+// Reads at most `limit` bytes of the file from its start, exactly as they are stored. Returns
+// the system error number on failure (EISDIR for a folder), or nothing; `bytes` then holds
+// what was read, fewer than `limit` when the file is shorter.
+std::optional<int> ReadFileBytes(const std::string& path, std::string& bytes,
+                                 size_t limit = SIZE_MAX);
 
 // The texts the trainer shows for a failed file operation, by system error number.
 std::string FileErrorText(int err, const std::string& path);
