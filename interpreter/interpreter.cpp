@@ -27,7 +27,9 @@ LineEnd Advance(Machine& m, int32_t n) {
   return kGoOn;
 }
 
-bool Taken(const TFlags& f, uint8_t cond) {
+}  // namespace
+
+bool ConditionHolds(const TFlags& f, uint8_t cond) {
   switch (cond) {
     case kCondC: return f.CY != 0;
     case kCondNC: return f.CY == 0;
@@ -39,6 +41,10 @@ bool Taken(const TFlags& f, uint8_t cond) {
     default: return f.P == 0;  // PO
   }
 }
+
+namespace {
+
+bool Taken(const TFlags& f, uint8_t cond) { return ConditionHolds(f, cond); }
 
 // The low digit of a value (LowDigit) without building its text in the everyday range.
 int32_t Low(int32_t v) { return static_cast<uint32_t>(v) <= 255 ? (v & 15) : LowDigit(v); }
@@ -447,7 +453,6 @@ LineEnd Call(Core& c, TCommand& t, DecodedLine d) {
 
 LineEnd Ccc(Core& c, TCommand& t, DecodedLine d) {
   if (!Taken(c.m.Flags, d.First())) return Advance(c.m, 3);
-  c.cycles += kTakenExtraCycles;
   return Call(c, t, d);
 }
 
@@ -460,7 +465,6 @@ LineEnd Ret(Core& c, TCommand&, DecodedLine) {
 
 LineEnd Rcc(Core& c, TCommand& t, DecodedLine d) {
   if (!Taken(c.m.Flags, d.First())) return Advance(c.m, 1);
-  c.cycles += kTakenExtraCycles;
   return Ret(c, t, d);
 }
 
@@ -546,7 +550,6 @@ constexpr auto kHandlers = [] {
 }();
 
 LineEnd Run(Core& c, TCommand& t, DecodedLine d) {
-  c.cycles += d.Cycles();
   return kHandlers[static_cast<uint8_t>(d.Operation())](c, t, d);
 }
 
@@ -588,6 +591,22 @@ void SplitLine(TCommand& t) {
 
 bool ExecuteLine(Core& c, TCommand& t, std::string_view line) {
   return Run(c, t, DecodeText(t, line)).stop;
+}
+
+uint8_t CyclesOfLineSlow(const Core& c, int32_t pc) {
+  if (!InWindow(pc)) return 0;
+  const int64_t row = RowOfAddress(pc);
+  uint64_t word = c.listing.LineMemo(row);
+  if (word == 0) {  // the line rewrote its own row: decode its text (rare)
+    TCommand t;
+    word = DecodeText(t, c.listing.Mnemonic(row)).Word();
+  }
+  const DecodedLine d = DecodedLine::FromWord(word);
+  const Op op = d.Operation();
+  const bool conditional = op == Op::kCcc || op == Op::kRcc;
+  return conditional && ConditionHolds(c.m.Flags, d.First())
+             ? static_cast<uint8_t>(d.Cycles() + kTakenExtraCycles)
+             : d.Cycles();
 }
 
 LineEnd ExecuteCurrentLine(Core& c, TCommand& t) {
