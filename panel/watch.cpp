@@ -4,33 +4,11 @@
 
 #include "listing/opcodes.h"
 #include "machine/numtext.h"
+#include "machine/text.h"
 
 namespace tamrel {
 
 namespace {
-
-// The texts are written here in UTF-8 for reading's sake and kept, like every text of the
-// trainer, as code page 1251 bytes: Cyrillic letters, « and », and ASCII.
-std::string Cp1251(std::string_view utf8) {
-  std::string out;
-  for (size_t i = 0; i < utf8.size();) {
-    const auto c = static_cast<uint8_t>(utf8[i]);
-    const size_t n = c < 0x80 ? 1 : c < 0xE0 ? 2 : 3;
-    uint32_t u = n == 1 ? c : c & (n == 2 ? 0x1Fu : 0x0Fu);
-    for (size_t k = 1; k < n && i + k < utf8.size(); ++k)
-      u = (u << 6) | (static_cast<uint8_t>(utf8[i + k]) & 0x3Fu);
-    i += n;
-    if (u < 0x80)
-      out.push_back(static_cast<char>(u));
-    else if (u >= 0x410 && u <= 0x44F)
-      out.push_back(static_cast<char>(u - 0x410 + 0xC0));
-    else if (u == 0xAB || u == 0xBB)
-      out.push_back(static_cast<char>(u));
-    else
-      out.push_back('?');
-  }
-  return out;
-}
 
 std::string Quoted(std::string_view text) { return Cp1251("«") + std::string(text) + Cp1251("»"); }
 
