@@ -104,10 +104,11 @@ hint() {
 
 # Installed, or provided by an installed package (a node from elsewhere that brings its npm).
 installed() {
-  dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed" && return 0
+  # grep reads to the end (no -q): under pipefail an early exit would fail the pipe.
+  dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep "install ok installed" >/dev/null && return 0
   dpkg-query -W -f='${Status}|${Provides}\n' 2>/dev/null |
     grep '^install ok installed|' | cut -d'|' -f2 | tr ',' '\n' | sed 's/ *(.*//; s/^ *//' |
-    grep -qx "$1"
+    grep -x "$1" >/dev/null
 }
 
 debian_install() {
