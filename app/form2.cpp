@@ -97,6 +97,7 @@ TForm2::TForm2(Dialogs* dialogs, void (*sleep)()) : t_(*this, sleep), dialogs_(d
   BuildMenu();
   BuildDebug();
   MakeScrollable(*this);
+  BuildLab();
   BuildKeys();
 }
 
