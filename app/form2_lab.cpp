@@ -50,6 +50,7 @@ void TForm2::BuildLab() {
   CheckLabAction->setEnabled(false);  // until a lab is open
   connect(CheckLabAction, &QAction::triggered, this, &TForm2::CheckLabClick);
   LabView = new LabWindow(this);
+  LabView->addAction(CheckLabAction);  // Ctrl+R there as well
   connect(LabView->CheckButton, &QPushButton::clicked, this, &TForm2::CheckLabClick);
 }
 
@@ -70,6 +71,7 @@ void TForm2::OpenLab(const QString& name) {
   RefreshPanel(t_);
   CheckLabAction->setEnabled(true);
   LabView->ShowLab(*lab_);
+  if (!LabView->isVisible()) LabView->PlaceBeside(frameGeometry());
   LabView->show();
 }
 

@@ -1,7 +1,9 @@
 #include "app/labwindow.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QScreen>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -61,6 +63,15 @@ void LabWindow::ShowLab(const Lab& lab) {
   Task->setPlainText(Q(lab.title) + QStringLiteral("\n\n") + Q(lab.task));
   Results->clear();
   Results->addItem(QStringLiteral("Проверки ещё не было: Отладка → Проверить"));
+}
+
+void LabWindow::PlaceBeside(const QRect& owner) {
+  const QScreen* screen = QGuiApplication::screenAt(owner.center());
+  if (!screen) screen = QGuiApplication::primaryScreen();
+  const QRect area = screen->availableGeometry();
+  const int x = std::max(area.left(), std::min(owner.right() + 8, area.right() - width()));
+  const int y = std::max(area.top(), std::min(owner.top(), area.bottom() - height()));
+  move(x, y);
 }
 
 void LabWindow::ShowCheck(const LabCheck& check, uint64_t maxLines) {

@@ -22,6 +22,8 @@ class LabWindow : public QWidget {
   explicit LabWindow(QWidget* owner);
   // A newly opened lab: its text, and no check yet.
   void ShowLab(const Lab& lab);
+  // To the right of `owner` where the screen has room, else over its right part.
+  void PlaceBeside(const QRect& owner);
   // The check's lines; the list takes the focus at the verdict.
   void ShowCheck(const LabCheck& check, uint64_t maxLines);
 

@@ -142,6 +142,12 @@ class LabAppTest : public QObject {
     QCOMPARE(read[0], "Задание выполнено: соблюдены все условия (6)");
     QCOMPARE(read[2], "соблюдено: A = 05 — найдено 05");
     QCOMPARE(f.LabView->Results->currentRow(), 0);
+
+    // Ctrl+R from the lab's own window too, where the student reads the result.
+    f.LabView->Results->clear();
+    QApplication::setActiveWindow(f.LabView);
+    QTest::keyClick(f.LabView->Results, Qt::Key_R, Qt::ControlModifier);
+    QCOMPARE(f.LabView->Results->count(), 8);
   }
 
   void changedByteFailsWithTheValueFound() {
