@@ -96,9 +96,11 @@ TForm2::TForm2(Dialogs* dialogs, void (*sleep)()) : t_(*this, sleep), dialogs_(d
   BuildPanel();
   BuildMenu();
   BuildDebug();
+  BuildSee();
   MakeScrollable(*this);
   BuildLab();
   BuildKeys();
+  BuildKeypadKeys();
 }
 
 TForm2::~TForm2() {
@@ -153,10 +155,9 @@ void TForm2::BuildViews() {
     StringGrid2->setItem(row, 1, new QTableWidgetItem);
   }
 
-  Label1 = new QLabel(GroupBox4);
+  // One name; the shown text ("SP=F72F", later "F72F") is its value.
+  Label1 = new ValueLabel(QStringLiteral("Указатель стека"), GroupBox4);
   Label1->move(8, 24);
-  // No accessible name of its own: the name a screen reader reads is the shown text.
-  Label1->setAccessibleDescription(QStringLiteral("Указатель стека"));
 
   const struct {
     QCheckBox** box;
@@ -260,26 +261,33 @@ void TForm2::FormCreate(const RandomSource& rnd, const std::function<void()>& cl
 
 void TForm2::ShowAddress(std::string_view text) { Edit1->setText(FromCp1251(text)); }
 void TForm2::ShowData(std::string_view text) { Edit2->setText(FromCp1251(text)); }
-void TForm2::ShowEntry(std::string_view text) { Edit3->setText(FromCp1251(text)); }
+void TForm2::ShowEntry(std::string_view text) {
+  Edit3->setText(FromCp1251(text));
+  PcMoved();  // the displays follow the PC: so does its mark
+}
 
 void TForm2::ShowRegisters(const TRegisters& r) {
+  const TRegisters before = shownRegisters_;
   shownRegisters_ = r;
   const int32_t values[] = {r.A, r.B, r.C, r.D, r.E, r.H, r.L, r.M, r.F};
   for (int row = 0; row < 9; ++row)
     StringGrid2->item(row, 1)->setText(FromCp1251(IntToHexText(values[row])));
+  AnnounceRegisters(before, r);
 }
 
 void TForm2::ShowFlags(const TFlags& f) {
   // setChecked does not emit clicked, so the click reaction does not run.
-  CheckBox1->setChecked(f.CY);
-  CheckBox2->setChecked(f.P);
-  CheckBox3->setChecked(f.AC);
-  CheckBox4->setChecked(f.Z);
-  CheckBox5->setChecked(f.S);
+  QCheckBox* boxes[] = {CheckBox1, CheckBox2, CheckBox3, CheckBox4, CheckBox5};
+  const uint8_t values[] = {f.CY, f.P, f.AC, f.Z, f.S};
+  for (int i = 0; i < 5; ++i) {
+    const bool was = boxes[i]->isChecked();
+    boxes[i]->setChecked(values[i]);
+    AnnounceFlag(boxes[i], was);
+  }
 }
 
 void TForm2::ShowStackPointer(std::string_view text) {
-  Label1->setText(FromCp1251(text));
+  Label1->SetValue(FromCp1251(text));
   Label1->adjustSize();
 }
 

@@ -3,6 +3,7 @@
 // it is also the core's PanelView.
 #pragma once
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QDesktopServices>
 #include <QGroupBox>
@@ -17,14 +18,20 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "app/dialogs.h"
 #include "app/labwindow.h"
 #include "app/listingmodel.h"
+#include "app/valuelabel.h"
 #include "files/unsaved.h"
 #include "panel/trainer.h"
+#include "panel/watch.h"
 
 namespace tamrel {
+
+class MemoryWindow;
 
 class TForm2 : public QMainWindow, public PanelView {
  public:
@@ -51,17 +58,17 @@ class TForm2 : public QMainWindow, public PanelView {
   void Button2Click() { Do(MemKey); }
   void Button3Click() {}  // BRK
   void Button4Click() {}  // CLR
-  void Button5Click() { Do(RstKey); }
+  void Button5Click() { RstClick(); }
   void Button6Click() { Digit('C'); }
   void Button7Click() { Digit('D'); }
   void Button8Click() { Digit('E'); }
   void Button9Click() { Digit('F'); }
-  void Button10Click() { Do(StepKey); }
+  void Button10Click() { StepClick(); }
   void Button11Click() { Digit('8'); }
   void Button12Click() { Digit('9'); }
   void Button13Click() { Digit('A'); }
   void Button14Click() { Digit('B'); }
-  void Button15Click() { Do(RunKey); }
+  void Button15Click() { RunClick(); }
   void Button16Click() { Digit('4'); }
   void Button17Click() { Digit('5'); }
   void Button18Click() { Digit('6'); }
@@ -113,6 +120,15 @@ class TForm2 : public QMainWindow, public PanelView {
   void PutShown(const ShownViews& s) override;
   void N16Click();  // the guide, in the desktop's web browser
 
+  // Seeing the machine work, in app/form2_see.cpp.
+  void StepClick();  // STEP, RUN and RST with the status line, slow motion and the marks
+  void RunClick();
+  void RstClick();
+  void GoToPcClick();
+  void SpeedClick(int linesPerSecond);  // 0: full speed
+  void MemoryClick();
+  static size_t HexKeyButton(char digit);  // the keypad key of a hex digit; 0 for none
+
   void CheckBox1Click();
   void StringGrid1SelectCell(int col, int row);
 
@@ -123,15 +139,24 @@ class TForm2 : public QMainWindow, public PanelView {
   QLineEdit *Edit1, *Edit2, *Edit3;
   std::array<QPushButton*, 26> Button{};  // Button[1] .. Button[25]
   QCheckBox *CheckBox1, *CheckBox2, *CheckBox3, *CheckBox4, *CheckBox5;
-  QLabel* Label1;
+  ValueLabel* Label1;
   QMenu *N1, *N7, *N12;
   QAction *N2, *N3, *N4, *N9, *N6, *N8, *N10, *N13;
   QMenu *DebugMenu, *ListingMenu;
   QAction *BreakpointAction, *ClearBreakpointsAction, *StepBackAction, *ListingBreakpointAction;
   QAction *N14, *N15, *N16;  // Intel HEX import and export, the guide
   QAction *N17, *N18;        // paste a program, open a program text
+  QAction *GoToPcAction = nullptr, *FollowPcAction = nullptr, *MemoryAction = nullptr;
+  QMenu* SpeedMenu = nullptr;
+  std::vector<QAction*> SpeedActions;  // full speed, 1000, 100, 10, 1 lines a second
+  QGroupBox* GroupBox6 = nullptr;      // "Состояние"
+  ValueLabel* StatusLine = nullptr;
+  MemoryWindow* Memory = nullptr;  // made when first asked for
   // How the guide is opened (the desktop's handler by default); false when it was not.
   std::function<bool(const QUrl&)> OpenUrl = QDesktopServices::openUrl;
+  // Where the register and flag views' accessibility events go (to assistive technology when
+  // empty, and only while it listens).
+  std::function<void(QAccessibleEvent&)> Announce;
 
  protected:
   void closeEvent(QCloseEvent* e) override;
@@ -143,8 +168,23 @@ class TForm2 : public QMainWindow, public PanelView {
   void BuildMenu();
   void BuildDebug();
   void BuildKeys();  // focus chain, function keys, mnemonics and standard shortcuts
+  void BuildSee();
+  void BuildKeypadKeys();
+  void PcMoved();  // the PC marker, and the listing follows it when asked
+  void ShowStatus(const std::string& text);
+  void UpdateStepBack();
+  void SlowLine();
+  void RunEnded(const RunResult& r);
+  void Seen();  // after a STEP, a RUN or a line of a slow one
+  void CheckEntry();
+  void AnnounceRegisters(const TRegisters& before, const TRegisters& after);
+  void AnnounceFlag(QCheckBox* box, bool was);
+  void Tell(QAccessibleEvent& e);
   void Do(void (*action)(Trainer&)) { action(t_); }
-  void Digit(char d) { HexKey(t_, d); }
+  void Digit(char d) {
+    HexKey(t_, d);
+    UpdateStepBack();
+  }
   // The entry line's keys; each returns whether the key stops there.
   bool Edit3KeyDown(const QKeyEvent& key);
   bool Edit3KeyPress(const QString& text);
@@ -173,6 +213,12 @@ class TForm2 : public QMainWindow, public PanelView {
   TRegisters shownRegisters_;  // what the register view shows, for stepping back
   std::optional<Lab> lab_;     // the lab opened last
   int64_t listingMenuRow_ = 0;
+  ChangeWatch watch_;
+  int speed_ = 0;
+  std::optional<RunState> slowRun_;
+  QTimer* slowTimer_ = nullptr;
+  QAction* entryMark_ = nullptr;
+  bool entryProblemShown_ = false;
 };
 
 }  // namespace tamrel

@@ -110,7 +110,11 @@ void TForm2::BuildDebug() {
 
 void TForm2::BreakpointClick() { ToggleBreakpoint(t_, RowOfAddress(t_.m.PC)); }
 void TForm2::ClearBreakpointsClick() { ClearBreakpoints(t_); }
-void TForm2::StepBackClick() { StepBack(t_); }
+void TForm2::StepBackClick() {
+  StepBack(t_);
+  PcMoved();  // the PC comes back after the views
+  UpdateStepBack();
+}
 
 void TForm2::ListingMenuRequested(int64_t row, const QPoint& globalPos) {
   listingMenuRow_ = row;

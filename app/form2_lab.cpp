@@ -69,6 +69,7 @@ void TForm2::OpenLab(const QString& name) {
   lab_ = std::move(std::get<Lab>(read));
   ApplyLabData(t_, *lab_);
   RefreshPanel(t_);
+  Seen();  // the memory window, and no stepping back over the lab's data
   CheckLabAction->setEnabled(true);
   LabView->ShowLab(*lab_);
   if (!LabView->isVisible()) LabView->PlaceBeside(frameGeometry());

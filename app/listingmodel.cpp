@@ -1,6 +1,7 @@
 #include "app/listingmodel.h"
 
 #include <QBrush>
+#include <QStringList>
 #include <algorithm>
 
 #include "app/cp1251.h"
@@ -31,9 +32,14 @@ QVariant ListingModel::data(const QModelIndex& index, int role) const {
     case Qt::BackgroundRole:
       if (index.column() == kAddrCol && listing_.Marked(row)) return QBrush(BreakpointColour());
       return {};
-    case Qt::AccessibleDescriptionRole:
-      if (listing_.Marked(row)) return QStringLiteral("точка останова");
-      return {};
+    case Qt::AccessibleDescriptionRole: {
+      QStringList d;
+      if (row == pcRow_) d << QStringLiteral("текущая строка");
+      if (listing_.Marked(row)) d << QStringLiteral("точка останова");
+      return d.isEmpty() ? QVariant() : QVariant(d.join(QStringLiteral(", ")));
+    }
+    case kPcRowRole: return row == pcRow_;
+    case kBreakpointRole: return listing_.Marked(row);
     default: return {};
   }
 }
@@ -53,6 +59,19 @@ void ListingModel::AnnounceChanges() {
   const int64_t lo = std::max<int64_t>(r.lo, 1), hi = std::min<int64_t>(r.hi, kShownRows);
   if (lo <= hi)
     emit dataChanged(index(static_cast<int>(lo - 1), 0), index(static_cast<int>(hi - 1), 2));
+}
+
+void ListingModel::SetPcRow(int64_t row) {
+  if (row == pcRow_) return;
+  const int64_t old = pcRow_;
+  pcRow_ = row;
+  RowChanged(old);
+  RowChanged(row);
+}
+
+void ListingModel::RowChanged(int64_t row) {
+  if (row < 1 || row > kShownRows) return;
+  emit dataChanged(index(static_cast<int>(row - 1), 0), index(static_cast<int>(row - 1), 2));
 }
 
 }  // namespace tamrel

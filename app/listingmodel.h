@@ -14,6 +14,10 @@ namespace tamrel {
 // The address cell of a row with a breakpoint.
 inline QColor BreakpointColour() { return QColor(240, 150, 150); }
 
+// Beside the texts, a row tells whether the PC stands on it and whether it has a breakpoint;
+// the view paints both as marks that show through the selection (see rowmarks.h).
+enum ListingRole { kPcRowRole = Qt::UserRole + 1, kBreakpointRole };
+
 class ListingModel : public QAbstractTableModel {
  public:
   explicit ListingModel(Listing& listing, QObject* parent = nullptr);
@@ -27,9 +31,14 @@ class ListingModel : public QAbstractTableModel {
 
   // Tells the views about the rows the core changed since the last announcement.
   void AnnounceChanges();
+  // The listing row the PC stands on (0: none shown); the rows it leaves and enters change.
+  void SetPcRow(int64_t row);
+  int64_t PcRow() const { return pcRow_; }
 
  private:
+  void RowChanged(int64_t row);
   Listing& listing_;
+  int64_t pcRow_ = 0;
 };
 
 }  // namespace tamrel

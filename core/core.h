@@ -23,6 +23,8 @@ struct Core {
   // Counts the user's edits of the machine (a typed key, a keypad store, a flag box, New,
   // Open, a shift); the STEP and RUN history is void once it moves.
   uint64_t edits = 0;
+  // The 8080 clock cycles of the lines STEP and RUN executed; the window shows differences.
+  uint64_t cycles = 0;
 };
 
 // Every routine that edits the machine for the user says so here; STEP and RUN never do.

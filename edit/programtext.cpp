@@ -11,10 +11,6 @@ namespace tamrel {
 
 namespace {
 
-// The messages are written here in UTF-8 for reading's sake and kept, like every text of the
-// trainer, as code page 1251 bytes.
-std::string Cp1251(std::string_view utf8) { return Utf8ToCp1251(utf8).value(); }
-
 // "Строка 3: " + the message, whose «%s» (if any) is `quoted` as it stands in the text.
 std::string AtLine(size_t line, std::string_view utf8What, std::string_view quoted = {}) {
   std::string what = Cp1251(utf8What);

@@ -12,10 +12,6 @@ namespace tamrel {
 
 namespace {
 
-// The messages are written here in UTF-8 for reading's sake and kept, like every text of the
-// trainer, as code page 1251 bytes; every character they use has its place there.
-std::string Cp1251(std::string_view utf8) { return Utf8ToCp1251(utf8).value(); }
-
 std::string AtLine(size_t line, std::string_view utf8What, std::string_view detail = {}) {
   return Cp1251("Строка ") + std::to_string(line) + ": " + Cp1251(utf8What) + std::string(detail);
 }

@@ -97,7 +97,8 @@ inline constexpr uint8_t kRegA = 7, kRegM = 6, kNoReg = 8;
 inline constexpr uint8_t kPairSP = 3, kPairPSW = 4, kNoPair = 5;
 
 // Packed into one word: the operation in the low byte, then the first and second small operand
-// (register, pair, condition, advance, monitor routine), and the 32-bit value in the high half.
+// (register, pair, condition, advance, monitor routine), the line's 8080 clock cycles (set by
+// the interpreter, see cycles.h), and the 32-bit value in the high half.
 class DecodedLine {
  public:
   constexpr DecodedLine() = default;
@@ -114,6 +115,10 @@ class DecodedLine {
   constexpr Op Operation() const { return static_cast<Op>(word_ & 0xFF); }
   constexpr uint8_t First() const { return static_cast<uint8_t>(word_ >> 8); }
   constexpr uint8_t Second() const { return static_cast<uint8_t>(word_ >> 16); }
+  constexpr uint8_t Cycles() const { return static_cast<uint8_t>(word_ >> 24); }
+  constexpr DecodedLine WithCycles(uint8_t n) const {
+    return FromWord((word_ & ~(uint64_t{0xFF} << 24)) | uint64_t{n} << 24);
+  }
   constexpr int32_t Value() const {
     return static_cast<int32_t>(static_cast<uint32_t>(word_ >> 32));
   }

@@ -3,6 +3,7 @@
 #include <array>
 #include <charconv>
 
+#include "interpreter/cycles.h"
 #include "machine/numtext.h"
 
 namespace tamrel {
@@ -26,7 +27,9 @@ LineEnd Advance(Machine& m, int32_t n) {
   return kGoOn;
 }
 
-bool Taken(const TFlags& f, uint8_t cond) {
+}  // namespace
+
+bool ConditionHolds(const TFlags& f, uint8_t cond) {
   switch (cond) {
     case kCondC: return f.CY != 0;
     case kCondNC: return f.CY == 0;
@@ -38,6 +41,10 @@ bool Taken(const TFlags& f, uint8_t cond) {
     default: return f.P == 0;  // PO
   }
 }
+
+namespace {
+
+bool Taken(const TFlags& f, uint8_t cond) { return ConditionHolds(f, cond); }
 
 // The low digit of a value (LowDigit) without building its text in the everyday range.
 int32_t Low(int32_t v) { return static_cast<uint32_t>(v) <= 255 ? (v & 15) : LowDigit(v); }
@@ -401,7 +408,8 @@ LineEnd Call(Core& c, TCommand& t, DecodedLine d) {
 }
 
 LineEnd Ccc(Core& c, TCommand& t, DecodedLine d) {
-  return Taken(c.m.Flags, d.First()) ? Call(c, t, d) : Advance(c.m, 3);
+  if (!Taken(c.m.Flags, d.First())) return Advance(c.m, 3);
+  return Call(c, t, d);
 }
 
 LineEnd Ret(Core& c, TCommand&, DecodedLine) {
@@ -412,7 +420,8 @@ LineEnd Ret(Core& c, TCommand&, DecodedLine) {
 }
 
 LineEnd Rcc(Core& c, TCommand& t, DecodedLine d) {
-  return Taken(c.m.Flags, d.First()) ? Ret(c, t, d) : Advance(c.m, 1);
+  if (!Taken(c.m.Flags, d.First())) return Advance(c.m, 1);
+  return Ret(c, t, d);
 }
 
 LineEnd Rst(Core&, TCommand&, DecodedLine) { return kStop; }  // stays on its own line
@@ -503,7 +512,8 @@ LineEnd Run(Core& c, TCommand& t, DecodedLine d) {
 DecodedLine DecodeText(TCommand& t, std::string_view line) {
   t.Line.assign(line);
   SplitLine(t);
-  return DecodeLine(t.Mnemonic, t.Operand1, t.Operand2);
+  const DecodedLine d = DecodeLine(t.Mnemonic, t.Operand1, t.Operand2);
+  return d.WithCycles(LineCycles(d));
 }
 
 // The first execution of a row since its text was written: decode it and keep the result.
@@ -537,6 +547,22 @@ void SplitLine(TCommand& t) {
 
 bool ExecuteLine(Core& c, TCommand& t, std::string_view line) {
   return Run(c, t, DecodeText(t, line)).stop;
+}
+
+uint8_t CyclesOfLineSlow(const Core& c, int32_t pc) {
+  if (!InWindow(pc)) return 0;
+  const int64_t row = RowOfAddress(pc);
+  uint64_t word = c.listing.LineMemo(row);
+  if (word == 0) {  // the line rewrote its own row: decode its text (rare)
+    TCommand t;
+    word = DecodeText(t, c.listing.Mnemonic(row)).Word();
+  }
+  const DecodedLine d = DecodedLine::FromWord(word);
+  const Op op = d.Operation();
+  const bool conditional = op == Op::kCcc || op == Op::kRcc;
+  return conditional && ConditionHolds(c.m.Flags, d.First())
+             ? static_cast<uint8_t>(d.Cycles() + kTakenExtraCycles)
+             : d.Cycles();
 }
 
 LineEnd ExecuteCurrentLine(Core& c, TCommand& t) {

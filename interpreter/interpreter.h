@@ -44,5 +44,18 @@ struct LineEnd {
 // STEP and RUN: the line of the current row (the empty line outside the listing), decoded on
 // its row's first execution and kept by the listing until a text of that row changes.
 LineEnd ExecuteCurrentLine(Core& c, TCommand& t);
+// The 8080 clock cycles of the line ExecuteCurrentLine just executed at `pc` (cycles.h): the
+// row's kept decoded form carries them; a conditional call or return adds its taken time
+// when its condition holds (they change no flags, so the flags after tell).
+uint8_t CyclesOfLineSlow(const Core& c, int32_t pc);
+inline uint8_t CyclesOfLineAt(const Core& c, int32_t pc) {
+  if (InWindow(pc)) {
+    const uint64_t word = c.listing.LineMemo(RowOfAddress(pc));
+    const Op op = DecodedLine::FromWord(word).Operation();
+    if (word != 0 && op != Op::kCcc && op != Op::kRcc) return DecodedLine::FromWord(word).Cycles();
+  }
+  return CyclesOfLineSlow(c, pc);
+}
+bool ConditionHolds(const TFlags& f, uint8_t cond);
 
 }  // namespace tamrel

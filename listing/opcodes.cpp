@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <unordered_map>
+#include <vector>
 
 #include "machine/numtext.h"
 
@@ -94,6 +95,18 @@ int FindOpcode(std::string_view text) {
   }();
   const auto it = index.find(text);
   return it == index.end() ? -1 : it->second;
+}
+
+bool CanStillMatch(std::string_view text) {
+  static const std::vector<std::string_view> sorted = [] {
+    std::vector<std::string_view> v;
+    for (const TComTab& e : ComTab()) v.push_back(e.TableText);
+    std::sort(v.begin(), v.end());
+    return v;
+  }();
+  // The first text not below `text` is the one that begins with it, if any does.
+  const auto it = std::lower_bound(sorted.begin(), sorted.end(), text);
+  return it != sorted.end() && it->starts_with(text);
 }
 
 namespace {

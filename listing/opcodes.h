@@ -29,6 +29,9 @@ inline constexpr std::string_view kUnassignedText = "     -";
 const ComTable& ComTab();
 // First opcode from 00h upwards whose text equals `text` exactly; -1 if none.
 int FindOpcode(std::string_view text);
+// Whether typing on can still reach an opcode: some table text begins with `text` (the empty
+// text included).
+bool CanStillMatch(std::string_view text);
 
 void FullDisassembly(Listing& l);
 // Decodes from row 1 until eleven instructions ended at `bound` or later, then up to and

@@ -17,6 +17,9 @@ namespace tamrel {
 std::string Cp1251ToUtf8(std::string_view cp1251);
 // Nothing when the text is not well-formed UTF-8 or holds a character code page 1251 lacks.
 std::optional<std::string> Utf8ToCp1251(std::string_view utf8);
+// A fixed text of the program, written in UTF-8 in its source for reading's sake, as the core
+// keeps it; every character it holds has a place in code page 1251.
+inline std::string Cp1251(std::string_view utf8) { return Utf8ToCp1251(utf8).value(); }
 // The same, with `replacement` for each such character (and each byte that starts no
 // well-formed UTF-8 sequence).
 std::string Utf8ToCp1251Replacing(std::string_view utf8, char replacement);

@@ -13,6 +13,7 @@ struct KnownCore {
   PanelView* view;
   void (*sleep1ms)();
   uint64_t edits;
+  uint64_t cycles;
 };
 struct KnownTrainer : KnownCore {
   LineEntry Entry;
@@ -43,6 +44,7 @@ void PowerUpAgain(Trainer& t, const Listing& powerUp) {
   // The edit count only ever grows, so that no step back outlives an edit; with no entries
   // left there is nothing it could void.
   t.history.Clear();
+  t.cycles = 0;  // only differences are ever shown; a fresh count keeps runs comparable
   t.Entry = LineEntry{};
   t.Display = TDisplay{};
   t.StopRequest = false;

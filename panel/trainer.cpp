@@ -109,7 +109,9 @@ void RstKey(Trainer& t) {
 
 void StepKey(Trainer& t) {
   const HistoryScope recorded(t);
+  const int32_t pc = t.m.PC;
   ExecuteCurrentLine(t, t.Command);
+  t.cycles += CyclesOfLineAt(t, pc);
   t.view->ShowRegisters(t.m.R);
   RefreshPanel(t);
   t.view->ShowFlags(t.m.Flags);
@@ -132,10 +134,17 @@ SliceEnd RunSlice(Trainer& t, RunState& r, uint64_t lines, std::chrono::nanoseco
   using Clock = std::chrono::steady_clock;
   const Clock::time_point start = Clock::now();
   unsigned sinceCheck = 0;
+  // The lines' clock cycles are summed here and added once the slice ends.
+  struct Spent {
+    uint64_t& total;
+    uint64_t n = 0;
+    ~Spent() { total += n; }
+  } spent{t.cycles};
   for (uint64_t n = 0; !r.done; ++n) {
     if (n == lines) return SliceEnd::Bounded;
     const int32_t pc = t.m.PC;
     const auto [stop, paused] = ExecuteCurrentLine(t, t.Command);
+    spent.n += CyclesOfLineAt(t, pc);
     ++r.lines;
     if (stop || t.StopRequest) {
       r.end = t.StopRequest ? RunEnd::RstKey : StopOfLine(t, pc);

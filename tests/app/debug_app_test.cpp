@@ -1,11 +1,14 @@
 // The window's debugging: the menu "Отладка", F9, the listing's context menu and Shift+F7,
 // driven through real widgets on the offscreen platform.
+#include <QAccessible>
 #include <QApplication>
 #include <QMenuBar>
 #include <QTimer>
 #include <QtTest>
 
 #include "app/form2.h"
+#include "app/listingmodel.h"
+#include "app/memorywindow.h"
 #include "support/views.h"
 
 using namespace tamrel;
@@ -84,7 +87,9 @@ class DebugAppTest : public QObject {
     QVERIFY(!Coloured(f, 3));
     for (int col = 0; col < 3; ++col) {
       QCOMPARE(Cell(f, 4, col), texts[col]);  // the texts stay as they are
-      QCOMPARE(Cell(f, 4, col, Qt::AccessibleDescriptionRole), QString("точка останова"));
+      // Row 4 is also the row of the PC.
+      QCOMPARE(Cell(f, 4, col, Qt::AccessibleDescriptionRole),
+               QString("текущая строка, точка останова"));
       QCOMPARE(Cell(f, 3, col, Qt::AccessibleDescriptionRole), QString());
     }
     QCOMPARE(Cell(f, 4, 1), QString("INR A"));
@@ -208,6 +213,136 @@ class DebugAppTest : public QObject {
     QTest::keyClick(f.Edit3, Qt::Key_F7, Qt::ShiftModifier);
     QCOMPARE(f.StringGrid1->currentIndex().row(), 0);
     QCOMPARE(f.trainer().m.PC, 0x8200);
+  }
+
+  // ---- seeing the machine work ----
+
+  void pcRowIsMarkedAndFollowedWithoutMovingTheSelection() {
+    TForm2& f = Form();
+    TypeProgram();
+    QVERIFY(f.StringGrid1->model()->index(0, 1).data(kPcRowRole).toBool());
+    f.Button[10]->click();  // STEP: MVI A, 01
+    QVERIFY(!f.StringGrid1->model()->index(0, 1).data(kPcRowRole).toBool());
+    QVERIFY(f.StringGrid1->model()->index(2, 1).data(kPcRowRole).toBool());
+    QCOMPARE(Cell(f, 3, 0, Qt::AccessibleDescriptionRole), QString("текущая строка"));
+    QCOMPARE(f.StringGrid1->currentIndex().row(), 0);  // the selection stays
+    QVERIFY(!f.FollowPcAction->isChecked());
+    QCOMPARE(f.StatusLine->text(), QString("шаг на 8200: MVI A, 01; тактов: 7"));
+    QVERIFY(f.StepBackAction->isEnabled());
+
+    // Following the PC: an address far down scrolls the listing there.
+    f.FollowPcAction->setChecked(true);
+    f.Button[20]->click();
+    for (char d : {'E', '0', '0', '0'}) f.Button[TForm2::HexKeyButton(d)]->click();
+    const QRect shown = f.StringGrid1->viewport()->rect();
+    QVERIFY(shown.intersects(
+        f.StringGrid1->visualRect(f.StringGrid1->model()->index(0xE000 - 0x8200, 0))));
+    QCOMPARE(f.StringGrid1->currentIndex().row(), 0);
+  }
+
+  void statusLineSaysWhyARunStoppedAndHowLong() {
+    TForm2& f = Form();
+    TypeProgram();
+    f.Button[15]->click();
+    QCOMPARE(f.StatusLine->text(), QString("HLT на 8204; строк: 4, тактов: 24"));
+    QAccessibleInterface* status = QAccessible::queryAccessibleInterface(f.StatusLine);
+    QCOMPARE(status->text(QAccessible::Name), QString("Состояние"));
+    QCOMPARE(status->text(QAccessible::Value), f.StatusLine->text());
+  }
+
+  void slowRunShowsEveryLineAndRstStopsAtOnce() {
+    TForm2& f = Form();
+    TypeLine(f, "INR C", 1);
+    TypeLine(f, "JMP 8200", 0);
+    QTest::mouseClick(f.StringGrid1->viewport(), Qt::LeftButton, {}, CellCentre(f, 1, 0));
+    f.SpeedActions[4]->trigger();  // one line a second
+    f.Button[15]->click();         // the first line runs at once, then the run waits
+    QCOMPARE(Reg(f, 2), QString("01"));
+    QCOMPARE(f.trainer().m.PC, 0x8201);
+    QVERIFY(f.StringGrid1->model()->index(1, 0).data(kPcRowRole).toBool());
+    f.Button[5]->click();  // RST: the line at 8200 runs once more and the run ends
+    QCOMPARE(f.trainer().m.PC, 0x8200);
+    QCOMPARE(Reg(f, 2), QString("02"));
+    QCOMPARE(f.StatusLine->text(), QString("остановлено клавишей RST; строк: 2, тактов: 10"));
+    f.SpeedActions[1]->trigger();  // 1000 a second: breakpoints hold
+    f.trainer().listing.SetMark(2, true);
+    f.Button[15]->click();
+    QTRY_VERIFY(f.StatusLine->text().startsWith("точка останова на 8201"));
+  }
+
+  void entryLineSaysWhenTypingCannotMatch() {
+    TForm2& f = Form();
+    TypeLine(f, "mvi", 0);
+    QCOMPARE(f.StatusLine->text(),
+             QString("нет команды, начинающейся с «mvi»: команды пишутся заглавными буквами"));
+    QCOMPARE(f.Edit3->accessibleDescription(), f.StatusLine->text());
+    QCOMPARE(f.trainer().m.Mem.Read(0x8200), uint8_t{0x80});  // nothing stored
+    TypeLine(f, "MVI", 0);
+    QVERIFY(f.Edit3->accessibleDescription().isEmpty());
+    QVERIFY(f.StatusLine->text().isEmpty());
+  }
+
+  void keypadFromTheKeyboard() {
+    TForm2& f = Form();
+    f.Edit3->setFocus();
+    QTest::keyClick(f.Edit3, Qt::Key_F2);
+    QCOMPARE(QApplication::focusWidget(), f.Button[20]);
+    QTest::keyClicks(QApplication::focusWidget(), "8210");
+    QCOMPARE(f.trainer().m.PC, 0x8210);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F3);
+    QCOMPARE(QApplication::focusWidget(), f.Button[2]);
+    QTest::keyClicks(QApplication::focusWidget(), "3e");
+    QCOMPARE(f.trainer().m.Mem.Read(0x8210), uint8_t{0x3E});
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);  // NEXT
+    QCOMPARE(f.trainer().m.PC, 0x8211);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QCOMPARE(QApplication::focusWidget(), f.Edit3);
+    for (char d : std::string("0123456789ABCDEF"))
+      QVERIFY(f.Button[TForm2::HexKeyButton(d)]->toolTip().contains(QString("клавиша %1").arg(d)));
+  }
+
+  void registerCellsAndFlagBoxesAnnounceTheirChanges() {
+    TForm2& f = Form();
+    QList<QPair<QObject*, QAccessible::Event>> events;
+    f.Announce = [&events](QAccessibleEvent& e) {
+      // A cell's event names its grid through the cell's parent.
+      QAccessibleInterface* i = e.accessibleInterface();
+      QObject* o = e.object() ? e.object() : i && i->parent() ? i->parent()->object() : nullptr;
+      events.append({o, e.type()});
+    };
+    f.Button[10]->click();  // ADD B on 0 and 0: F, Z and P change
+    const auto valueChanges = [&](QObject* o) {
+      return std::count(events.begin(), events.end(), qMakePair(o, QAccessible::ValueChanged));
+    };
+    QCOMPARE(valueChanges(f.StringGrid2), 1);  // the cell of F
+    QCOMPARE(valueChanges(f.CheckBox4), 1);
+    QCOMPARE(valueChanges(f.CheckBox2), 1);
+    QCOMPARE(valueChanges(f.CheckBox1), 0);
+  }
+
+  void memoryWindowMarksWhatTheRunWrote() {
+    TForm2& f = Form();
+    TypeLine(f, "LXI H, 8300", 3);
+    TypeLine(f, "MVI M, 42", 2);
+    TypeLine(f, "PUSH H", 1);
+    TypeLine(f, "HLT", 1);
+    QTest::mouseClick(f.StringGrid1->viewport(), Qt::LeftButton, {}, CellCentre(f, 1, 0));
+    f.MemoryAction->trigger();
+    QVERIFY(f.Memory && f.Memory->isVisible());
+    f.Button[15]->click();
+    const QAbstractItemModel* m = f.Memory->bytes->model();
+    const QModelIndex at8300 = m->index((0x8300 - 0x8200) / 16, 1);
+    QCOMPARE(at8300.data().toString(), QString("42"));
+    QVERIFY(at8300.data(Qt::AccessibleDescriptionRole).toString().contains("изменён"));
+    QVERIFY(at8300.data(Qt::AccessibleDescriptionRole).toString().contains("«Код»"));
+    QVERIFY(!m->index(0, 1).data(Qt::AccessibleDescriptionRole).toString().contains("изменён"));
+    QCOMPARE(f.Memory->stackPointer->text(), QString("SP=F72D"));
+    QCOMPARE(f.Memory->stack->item(0, 1)->text(), QString("8300"));
+    QCOMPARE(f.Memory->stack->item(0, 0)->data(Qt::AccessibleDescriptionRole).toString(),
+             QString("вершина стека"));
+    f.Memory->address->setText("F700");
+    QTest::keyClick(f.Memory->address, Qt::Key_Return);
+    QCOMPARE(f.Memory->bytes->currentIndex(), m->index((0xF700 - 0x8200) / 16, 1));
   }
 };
 

@@ -179,6 +179,8 @@ class LabAppTest : public QObject {
     Trainer& t = f.trainer();
     StoreByte(t, 0x8200, 0x3E, "3E");  // the student's first row
     StoreByte(t, 0x8310, 0x8E, "8E");  // an answer typed in beforehand
+    f.Button[10]->click();             // a STEP to step back over
+    QVERIFY(f.StepBackAction->isEnabled());
     const uint64_t edits = t.edits;
     dialogs_.names = {kExamples + "table-sum.lab"};
     f.OpenLabAction->trigger();
@@ -190,6 +192,7 @@ class LabAppTest : public QObject {
     QCOMPARE(t.m.Mem.Read(0x8200), 0x3E);
     QCOMPARE(t.m.Mem.Read(0x82FF), 0x80);  // the random fill around stays
     QVERIFY(t.edits > edits);              // an edit: no stepping back over it
+    QVERIFY(!f.StepBackAction->isEnabled());
   }
 
   void badLabShowsWhyAndKeepsTheLabOpen() {
