@@ -98,6 +98,7 @@ TForm2::TForm2(Dialogs* dialogs, void (*sleep)()) : t_(*this, sleep), dialogs_(d
   BuildDebug();
   BuildSee();
   MakeScrollable(*this);
+  BuildLab();
   BuildKeys();
   BuildKeypadKeys();
 }

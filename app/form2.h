@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "app/dialogs.h"
+#include "app/labwindow.h"
 #include "app/listingmodel.h"
 #include "app/valuelabel.h"
 #include "files/unsaved.h"
@@ -100,6 +101,13 @@ class TForm2 : public QMainWindow, public PanelView {
   // Stores a program text (the clipboard's, or a file's decoded) from the PC on, or says which
   // line it cannot.
   void PasteProgram(const QString& text);
+
+  // Labs, in app/form2_lab.cpp: the task shown and its data loaded, the program checked.
+  void OpenLabClick();  // "Открыть задание…"
+  void OpenLab(const QString& name);
+  void CheckLabClick();  // "Проверить", on a copy of the machine
+  QAction *OpenLabAction = nullptr, *CheckLabAction = nullptr;
+  LabWindow* LabView = nullptr;  // the task and the last check
 
   // Debugging, in app/form2_debug.cpp: the menu "Отладка" and the listing's context menu.
   void BreakpointClick();  // F9: the row of PC
@@ -193,6 +201,7 @@ class TForm2 : public QMainWindow, public PanelView {
   // After a file changed the work in memory: shown and kept, or the failure shown.
   void Loaded(const std::optional<std::string>& err, const QString& name);
   bool ClipboardHoldsProgram() const;
+  void BuildLab();
   // `name` is the file the user chose; where the text carries it, it is shown as chosen.
   void ShowFailure(const std::optional<std::string>& err, const QString& name = {});
 
@@ -202,6 +211,7 @@ class TForm2 : public QMainWindow, public PanelView {
   std::unique_ptr<Dialogs> ownDialogs_;
   Dialogs* dialogs_;
   TRegisters shownRegisters_;  // what the register view shows, for stepping back
+  std::optional<Lab> lab_;     // the lab opened last
   int64_t listingMenuRow_ = 0;
   ChangeWatch watch_;
   int speed_ = 0;
