@@ -21,6 +21,7 @@ const SAVE_STATE_QUESTION = 'Сохранить текущее состояни�
 const shown = { address: '', data: '', stackPointer: '', registers: [], flags: [] };
 let frame = 0;
 let core, grid, runner, menus;
+let typedAtSave = 0; // the core's edit count at load or the last Save: a new version waits for it
 let name = 'program'; // the name downloads get: the last file opened, or "program"
 
 const page = {
@@ -176,6 +177,7 @@ function closeListingMenu() {
 
 async function save() {
   download(core.imageBytes(), `${name}.mem`, 'application/octet-stream');
+  typedAtSave = core.edits();
   return true;
 }
 
@@ -300,7 +302,7 @@ function offline() {
   const updating = !!navigator.serviceWorker.controller;
   // A new version took over: show it at once, unless the user has already changed something.
   navigator.serviceWorker.addEventListener('controllerchange', () => {
-    if (updating && !core.unsaved() && !core.running()) location.reload();
+    if (updating && core.edits() === typedAtSave && !core.unsaved() && !core.running()) location.reload();
   });
   navigator.serviceWorker.register('sw.js', { updateViaCache: 'none' }).catch(() => {});
 }
@@ -334,6 +336,7 @@ async function main() {
       e.returnValue = '';
     }
   });
+  typedAtSave = core.edits();
   draw();
   grid.draw();
   $('splash').classList.add('gone');
