@@ -157,7 +157,7 @@ SliceEnd RunSlice(Trainer& t, RunState& r, uint64_t lines, std::chrono::nanoseco
       r.done = true;
     } else if (paused) {
       return SliceEnd::Paused;
-    } else if (++sinceCheck >= 64) {
+    } else if (++sinceCheck >= 1024) {  // the clock is a call out of the page's core: seldom
       sinceCheck = 0;
       if (Clock::now() - start >= time) return SliceEnd::Bounded;
     }

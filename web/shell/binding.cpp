@@ -5,10 +5,12 @@
 
 #include <array>
 
+#include "edit/programtext.h"
 #include "edit/shift.h"
 #include "files/ihex.h"
 #include "files/memfile.h"
 #include "files/printout.h"
+#include "files/unsaved.h"
 #include "machine/numtext.h"
 #include "machine/text.h"
 #include "web/shell/shell.h"
@@ -96,6 +98,7 @@ class PageTrainer {
   void start() {
     BuildMachine(t_, ClockSeededRandom());
     ResetPanel(t_);
+    saved_.Remember(t_.listing);
   }
   // Keypad keys by caption's first word; hex digits by their digit.
   void key(const std::string& name) {
@@ -152,19 +155,34 @@ class PageTrainer {
   void shiftDown() { ShiftDown(t_); }
   void shiftUp() { ShiftUp(t_); }
 
-  void newImage() { NewImage(t_); }
-  val openImage(const val& bytes) {
-    const auto err = OpenImageBytes(t_, FromBytes(bytes));
+  void newImage() {
+    NewImage(t_);
+    saved_.Remember(t_.listing);
+  }
+  val openImage(const val& bytes) { return Loaded(OpenImageBytes(t_, FromBytes(bytes))); }
+  val importHex(const val& bytes) { return Loaded(ImportHexText(t_, FromBytes(bytes))); }
+  // A program text file: UTF-8 when it is valid UTF-8, else code page 1251 as the print-out
+  // writes; a character the code page lacks becomes '?', which no line takes outside a comment.
+  val openProgramText(const val& bytes) {
+    const std::string b = FromBytes(bytes);
+    return Loaded(PasteProgramText(t_, IsUtf8(b) ? Utf8ToCp1251Replacing(b, '?') : b));
+  }
+  // A program pasted in (UTF-8 from the clipboard): an edit like typing, so the work is unsaved.
+  val pasteProgram(const std::string& text) {
+    const auto err = PasteProgramText(t_, Utf8ToCp1251Replacing(text, '?'));
     if (!err) RefreshPanel(t_);
     return Failure(err);
   }
-  val importHex(const val& bytes) {
-    const auto err = ImportHexText(t_, FromBytes(bytes));
-    if (!err) RefreshPanel(t_);
-    return Failure(err);
+  // Whether Save would now write other bytes than at the last New, Open, Save, import or export.
+  bool unsaved() const { return saved_.Unsaved(t_.listing); }
+  val imageBytes() {
+    saved_.Remember(t_.listing);  // the page's Save is this download
+    return Bytes(ImageBytes(t_.listing));
   }
-  val imageBytes() const { return Bytes(ImageBytes(t_.listing)); }
-  val hexBytes() const { return Bytes(ExportHexText(t_.listing)); }
+  val hexBytes() {
+    saved_.Remember(t_.listing);
+    return Bytes(ExportHexText(t_.listing));
+  }
   val printoutBytes() const { return Bytes(PrintoutText(t_.listing, t_.m.PC)); }
 
   // The listing, for the page's grid.
@@ -183,9 +201,17 @@ class PageTrainer {
   double edits() const { return static_cast<double>(t_.edits); }
 
  private:
+  val Loaded(const std::optional<std::string>& err) {
+    if (!err) {
+      RefreshPanel(t_);
+      saved_.Remember(t_.listing);
+    }
+    return Failure(err);
+  }
   PageView view_;
   Trainer t_;
   Run run_;
+  SavedImage saved_;
 };
 
 EMSCRIPTEN_BINDINGS(tamrel) {
@@ -210,6 +236,9 @@ EMSCRIPTEN_BINDINGS(tamrel) {
       .function("newImage", &PageTrainer::newImage)
       .function("openImage", &PageTrainer::openImage)
       .function("importHex", &PageTrainer::importHex)
+      .function("openProgramText", &PageTrainer::openProgramText)
+      .function("pasteProgram", &PageTrainer::pasteProgram)
+      .function("unsaved", &PageTrainer::unsaved)
       .function("imageBytes", &PageTrainer::imageBytes)
       .function("hexBytes", &PageTrainer::hexBytes)
       .function("printoutBytes", &PageTrainer::printoutBytes)

@@ -58,7 +58,7 @@ try {
     await page.keyboard.press('Escape');
   }
   for (const m of ['Файл', 'Правка', 'Отладка', 'Помощь', 'Новый', 'Открыть…', 'Сохранить', 'Импорт Intel HEX…',
-    'Экспорт Intel HEX…', 'Печать в файл', 'Выход', 'Сместить вниз', 'Сместить вверх', 'Точка останова',
+    'Экспорт Intel HEX…', 'Печать в файл', 'Выход', 'Открыть текст программы…', 'Вставить программу', 'Сместить вниз', 'Сместить вверх', 'Точка останова',
     'Убрать все точки останова', 'Шаг назад', 'Руководство', 'О программе'])
     check(menus.includes(m), `menu entry "${m}"`);
 
@@ -272,6 +272,42 @@ try {
   await drop('good.hex', ':0182000076 07\r\n:00000001FF\r\n'.replace(' ', ''));
   await page.waitForFunction(() => window.tamrel.core.cell(2, 1) === '76');
   check(true, 'a dropped Intel HEX file is imported');
+
+  // --- program texts: opened (no question while the work is saved), pasted, refused ---
+  const asked = () => page.$eval('#message', (d) => d.open && d.textContent.includes('Сохранить текущее состояние памяти'));
+  await press('F5');
+  await drop('three.txt', 'MVI B, 03\r\nDCR B\r\nJNZ 8202 ; back\r\n');
+  await page.waitForFunction(() => window.tamrel.core.cell(2, 4) === 'C2');
+  check(!(await asked()) && !(await page.evaluate(() => window.tamrel.core.unsaved())),
+    'a program text opened right after an import asks nothing and counts as saved');
+  const clip = (text) => page.evaluate((t) => Object.defineProperty(navigator.clipboard, 'readText',
+    { configurable: true, value: async () => { if (t === null) throw new DOMException('refused', 'NotAllowedError'); return t; } }), text);
+  await press('F5');
+  await page.evaluate(() => window.tamrel.core.newImage());
+  await clip('MVI C, 07\nINR C\nJMP 8200\n');
+  await page.keyboard.down('Control'); await page.keyboard.down('Shift'); await page.keyboard.press('v');
+  await page.keyboard.up('Shift'); await page.keyboard.up('Control');
+  await page.waitForFunction(() => window.tamrel.core.cell(2, 3) === '0C');
+  const pasted = await page.evaluate(() => [1, 2, 3, 4, 5, 6].map((r) => window.tamrel.core.cell(2, r)).join(' '));
+  check(pasted === '0E 07 0C C3 00 82' && await page.evaluate(() => window.tamrel.core.unsaved()),
+    `Ctrl+Shift+V pastes a three-line program from the clipboard, and the work is unsaved (${pasted})`);
+  await clip(null); // a browser that refuses: the page's own box to paste into
+  await page.click('#N7'); await page.click('[data-action="paste"]');
+  await page.waitForSelector('#pasteBox[open]');
+  await page.type('#pasteText', 'MVI B, 03\nMOV Q, A\n');
+  await page.click('#pasteOk');
+  await page.waitForSelector('#message[open]');
+  const pasteErr = await text('#messageText');
+  check(pasteErr.startsWith('Строка 2:') && await page.evaluate(() => window.tamrel.core.cell(2, 1)) === '0E',
+    `a refused line is named in the error box and nothing changes ("${pasteErr}")`);
+  await press('Enter');
+  await press('F5');
+  await drop('again.txt', 'NOP\n');
+  await page.waitForSelector('#message[open]');
+  check(await asked(), 'after an edit, opening a program text asks New\'s question first');
+  await page.click('#message button:last-child'); // Нет
+  await page.waitForFunction(() => window.tamrel.core.cell(1, 1) === 'NOP');
+  check(!(await page.evaluate(() => window.tamrel.core.unsaved())), 'Нет goes on and the opened text counts as saved');
 
   // --- the About dialog and the guide's place ---
   await page.click('#N12'); await page.click('[data-action="about"]'); await frames(page);

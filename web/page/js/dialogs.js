@@ -35,7 +35,30 @@ function show(title, text, buttons, escapeValue) {
 
 export const ask = (text) => show('Confirm', text, [['Да', true], ['Нет', false]], false);
 export const error = (text) => show('Tamrel Emul', text, [['OK', undefined]], undefined);
-export const busy = () => box().open || document.getElementById('about').open;
+export const busy = () => box().open || document.getElementById('about').open
+  || document.getElementById('pasteBox').open;
+
+// Where the browser does not let the page read the clipboard: a box to paste the program into.
+// Resolves to its text, or null for Отмена and Escape.
+export function pasteBox() {
+  const dlg = document.getElementById('pasteBox');
+  const area = document.getElementById('pasteText');
+  const back = document.activeElement;
+  area.value = '';
+  return new Promise((resolve) => {
+    const done = (value) => {
+      dlg.onclose = null;
+      dlg.close();
+      if (back && back.focus) back.focus();
+      resolve(value);
+    };
+    document.getElementById('pasteOk').onclick = () => done(area.value);
+    document.getElementById('pasteCancel').onclick = () => done(null);
+    dlg.onclose = () => done(null);
+    dlg.showModal();
+    area.focus();
+  });
+}
 
 export function about() {
   const dlg = document.getElementById('about');

@@ -21,7 +21,7 @@ const SAVE_STATE_QUESTION = 'Сохранить текущее состояни�
 const shown = { address: '', data: '', stackPointer: '', registers: [], flags: [] };
 let frame = 0;
 let core, grid, runner, menus;
-let savedEdits = 0; // the core's edit count at the last Save
+let typedAtSave = 0; // the core's edit count at load or the last Save: a new version waits for it
 let name = 'program'; // the name downloads get: the last file opened, or "program"
 
 const page = {
@@ -177,17 +177,45 @@ function closeListingMenu() {
 
 async function save() {
   download(core.imageBytes(), `${name}.mem`, 'application/octet-stream');
-  savedEdits = core.edits();
+  typedAtSave = core.edits();
+  return true;
 }
 
-async function openWith(file, importHex) {
+// Before the work in memory is replaced: a running program is stopped first, and when the work
+// is unsaved New's question is asked (Да saves it first).
+async function mayLeave() {
+  runner.stop();
+  while (core.running()) await new Promise((r) => setTimeout(r, 0));
+  return !core.unsaved() || !(await dialogs.ask(SAVE_STATE_QUESTION)) || save();
+}
+
+// kind: 'open' a saved image, 'import' Intel HEX, 'program' a program text.
+async function openWith(file, kind) {
   const bytes = await readFile(file);
-  const err = act(() => (importHex ? core.importHex(bytes) : core.openImage(bytes)));
+  const load = { open: 'openImage', import: 'importHex', program: 'openProgramText' }[kind];
+  const err = act(() => core[load](bytes));
   if (err !== null) await dialogs.error(err);
-  else name = stem(file.name);
+  else if (kind !== 'program') name = stem(file.name);
 }
 
-function pick(id) {
+// "Вставить программу": the clipboard's text where the browser lets the page read it, else
+// what the user pastes into a box of its own.
+async function pasteProgram() {
+  let text = null;
+  try {
+    text = await navigator.clipboard.readText();
+  } catch {
+    text = await dialogs.pasteBox();
+  }
+  if (text === null || core.running()) return;
+  const err = act(() => core.pasteProgram(text));
+  if (err !== null) await dialogs.error(err);
+}
+
+// Asked before the file is chosen, as the window asks; the answer's click lets the page open
+// the browser's file chooser.
+async function pick(id) {
+  if (!(await mayLeave())) return;
   const input = $(id);
   input.value = '';
   input.click();
@@ -199,6 +227,8 @@ const actions = {
     act(() => core.newImage());
   },
   open: () => pick('openFile'),
+  programText: () => pick('programFile'),
+  paste: pasteProgram,
   save,
   import: () => pick('importFile'),
   export: () => download(core.hexBytes(), `${name}.hex`, 'text/plain'),
@@ -245,6 +275,9 @@ function globalKeys(e) {
       e.preventDefault();
       actions[k]();
     }
+  } else if (e.ctrlKey && e.shiftKey && !e.altKey && (e.code === 'KeyV' || e.key.toLowerCase() === 'v')) {
+    e.preventDefault();
+    actions.paste();
   } else if (e.altKey && !e.ctrlKey && e.key.length === 1) {
     if (menus.mnemonic(letterOf(e))) e.preventDefault();
   }
@@ -260,7 +293,7 @@ function dropFiles() {
     e.preventDefault();
     document.body.classList.remove('dragging');
     const file = e.dataTransfer.files[0];
-    if (file) openWith(file, /\.hex$/i.test(file.name));
+    if (file) mayLeave().then((go) => go && openWith(file, /\.hex$/i.test(file.name) ? 'import' : /\.(txt|asm)$/i.test(file.name) ? 'program' : 'open'));
   });
 }
 
@@ -269,7 +302,7 @@ function offline() {
   const updating = !!navigator.serviceWorker.controller;
   // A new version took over: show it at once, unless the user has already changed something.
   navigator.serviceWorker.addEventListener('controllerchange', () => {
-    if (updating && core.edits() === savedEdits && !core.running()) location.reload();
+    if (updating && core.edits() === typedAtSave && !core.unsaved() && !core.running()) location.reload();
   });
   navigator.serviceWorker.register('sw.js', { updateViaCache: 'none' }).catch(() => {});
 }
@@ -287,8 +320,8 @@ async function main() {
   entryKeys();
   flagBoxes();
   dropFiles();
-  $('openFile').addEventListener('change', (e) => e.target.files[0] && openWith(e.target.files[0], false));
-  $('importFile').addEventListener('change', (e) => e.target.files[0] && openWith(e.target.files[0], true));
+  for (const [id, kind] of [['openFile', 'open'], ['importFile', 'import'], ['programFile', 'program']])
+    $(id).addEventListener('change', (e) => e.target.files[0] && openWith(e.target.files[0], kind));
   $('ListingMenu').addEventListener('click', (e) => e.target.dataset.action && actions[e.target.dataset.action]());
   $('ListingMenu').addEventListener('keydown', (e) => {
     if (e.key === 'Escape' || e.key === 'Tab') { e.preventDefault(); closeListingMenu(); }
@@ -298,12 +331,12 @@ async function main() {
   });
   document.addEventListener('keydown', globalKeys);
   addEventListener('beforeunload', (e) => {
-    if (core.edits() !== savedEdits) {
+    if (core.unsaved()) {
       e.preventDefault();
       e.returnValue = '';
     }
   });
-  savedEdits = core.edits();
+  typedAtSave = core.edits();
   draw();
   grid.draw();
   $('splash').classList.add('gone');
