@@ -50,10 +50,16 @@ const std::initializer_list<std::string_view> kWrong = {"LXI H, 8301", "MVI B, 0
                                                         "JNZ 8207",    "STA 8310",  "HLT"};
 const std::initializer_list<std::string_view> kEndless = {"MVI A, 8E", "STA 8310", "JMP 8200"};
 
+// A folder by its UTF-8 name, as the file layer takes names on every system (a narrow path
+// would be read in the system's code page on Windows).
+void MakeFolder(const std::string& utf8) {
+  std::filesystem::create_directory(std::filesystem::path(std::u8string(utf8.begin(), utf8.end())));
+}
+
 struct ClassOf30 {
   test::ScratchDir dir;
   ClassOf30() {
-    std::filesystem::create_directory(dir / "группа 2");
+    MakeFolder(dir / "группа 2");
     for (int i = 0; i < 12; ++i) Save(dir / ("ученик" + std::to_string(i) + ".mem"), kRight);
     Save(dir / "Иванов.mem", kRight);
     Save(dir / "группа 2/Петрова.HEX", kRight);

@@ -46,7 +46,9 @@ std::string Stored(const Core& c, std::string_view want) {
   std::string got, pair;
   while (in >> pair) {
     const int32_t addr = HexTextToInt(pair.substr(0, 4));
-    got += (got.empty() ? "" : " ") + pair.substr(0, 5) + c.listing.Code(RowOfAddress(addr));
+    if (!got.empty()) got += ' ';
+    got += pair.substr(0, 5);
+    got += c.listing.Code(RowOfAddress(addr));
   }
   return got;
 }
