@@ -36,7 +36,8 @@ export class MenuBar {
   }
 
   items(i) {
-    return [...this.tops[i].nextElementSibling.querySelectorAll('[role="menuitem"]')];
+    return [...this.tops[i].nextElementSibling.querySelectorAll(
+      '[role="menuitem"], [role="menuitemcheckbox"], [role="menuitemradio"]')];
   }
 
   show(i, focusFirst) {
@@ -68,6 +69,7 @@ export class MenuBar {
   }
 
   choose(item) {
+    if (item.getAttribute('aria-disabled') === 'true') return;
     this.close(true);
     this.run(item.dataset.action);
   }
