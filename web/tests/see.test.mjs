@@ -21,11 +21,15 @@ try {
     if (!window.tamrel.core.running()) return r();
     window.tamrel.runner.onEnd = () => { window.tamrel.runner.onEnd = null; r(); };
   }));
-  const menu = async (top, entry) => {
+  // Clicks through a menu's entries by their captions: "Отладка", "Скорость", "Полная".
+  const menu = async (top, ...entries) => {
     await page.click(`#${top}`);
-    for (const el of await page.$$('[role="menu"]:not([hidden]) button'))
-      if ((await el.evaluate((e) => e.firstChild.textContent)) === entry) return el.click();
-    throw new Error(`no entry "${entry}"`);
+    for (const entry of entries) {
+      const items = await page.$$('[role="menu"]:not([hidden]) > * > button, [role="menu"]:not([hidden]) > button');
+      const names = await Promise.all(items.map((el) => el.evaluate((e) => (e.querySelector('span') || e).textContent)));
+      if (!names.includes(entry)) throw new Error(`no entry "${entry}" in ${names}`);
+      await items[names.indexOf(entry)].click();
+    }
   };
   const addr = async (a) => {
     await press('F2');
@@ -43,13 +47,27 @@ try {
   // --- names and entries, as the window has them ---
   check((await ax(page, 'status', 'Состояние')).length === 1 && (await ax(page, 'group', 'Состояние')).length === 1,
     'the status line is a live region "Состояние" in a group of that caption');
-  await page.click('#DebugMenu');
+  await menu('DebugMenu', 'Скорость');
   const entries = (await ax(page, 'menuitem')).concat(await ax(page, 'menuitemcheckbox'), await ax(page, 'menuitemradio'));
   const names = entries.map((n) => n.name);
-  for (const e of ['Перейти к PC', 'Следить за PC', 'Полная', '1000 строк в секунду', '100 строк в секунду',
+  for (const e of ['Перейти к PC', 'Следить за PC', 'Скорость', 'Полная', '1000 строк в секунду', '100 строк в секунду',
     '10 строк в секунду', '1 строка в секунду', 'Память и стек'])
-    check(names.includes(e), `"Отладка" has "${e}"`);
-  await press('Escape');
+    check(names.includes(e), `"Отладка" has "${e}"${names.includes(e) ? "" : ` (${names})`}`);
+  // The speed by keyboard: Alt+О, О opens "Скорость" at the checked entry (keys by their place
+  // on the Russian layout: J is О, G is П).
+  const focused = () => page.evaluate(() => document.activeElement.textContent);
+  const walk = [
+    [['Escape'], 'Скорость▸'], [['Escape'], null],
+    [['Alt+KeyJ', 'KeyJ'], 'Полная'], [['ArrowDown'], '1000 строк в секунду'], [['Enter'], null, 'speed1000'],
+    [['Alt+KeyJ', 'KeyJ', 'ArrowLeft'], 'Скорость▸'], [['ArrowRight', 'KeyG'], null, 'speed0'],
+  ];
+  for (const [keys, at, checked] of walk) {
+    for (const k of keys) await (k.startsWith('Alt+') ? press(k.slice(4), 'Alt') : press(k));
+    const where = await page.evaluate(() => document.activeElement.closest('[role="menu"]') !== null);
+    const on = checked && await page.$eval(`[data-action="${checked}"]`, (e) => e.getAttribute('aria-checked'));
+    check(at ? where && await focused() === at : !where && (!checked || on === 'true'),
+      `${keys.join(' ')}: ${at ? `at "${at}"` : 'the menu closed'}${checked ? `, ${checked} checked` : ''}`);
+  }
 
   // --- STEP: the PC's row and the status line, line by line, with 8080 clock cycles ---
   await program(['MVI A, 03', 'STA 8300', 'DCR A', 'JNZ 8202', 'HLT']);
@@ -97,7 +115,7 @@ try {
 
   // --- slow motion: intermediate states, and RST stops it at once ---
   await program(['MVI A, 40', 'DCR A', 'JNZ 8202', 'HLT']);
-  await menu('DebugMenu', '100 строк в секунду');
+  await menu('DebugMenu', 'Скорость', '100 строк в секунду');
   check(await page.$eval('[data-action="speed100"]', (e) => e.getAttribute('aria-checked')) === 'true', 'the speed entry is checked');
   await press('F8');
   const seen = new Set();
@@ -114,7 +132,7 @@ try {
   const running = await page.evaluate(() => window.tamrel.core.running());
   await frames(page);
   check(!running && (await status()).startsWith('остановлено клавишей RST'), `RST stops a slow RUN at once ("${await status()}")`);
-  await menu('DebugMenu', 'Полная');
+  await menu('DebugMenu', 'Скорость', 'Полная');
 
   // --- the memory window: bytes, marks, go to an address, following edits ---
   await program(['LXI H, 8300', 'MVI A, 01', 'MOV M, A', 'STA 8301', 'HLT']);

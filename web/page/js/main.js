@@ -325,7 +325,7 @@ async function main() {
   entryKeys();
   flagBoxes();
   dropFiles();
-  const memory = see.start(core, grid, runner, schedule, actions);
+  const memory = see.start(core, grid, runner, schedule, actions, menus);
   for (const [id, kind] of [['openFile', 'open'], ['importFile', 'import'], ['programFile', 'program']])
     $(id).addEventListener('change', (e) => e.target.files[0] && openWith(e.target.files[0], kind));
   $('ListingMenu').addEventListener('click', (e) => e.target.dataset.action && actions[e.target.dataset.action]());

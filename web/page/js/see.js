@@ -4,6 +4,7 @@
 // keyboard. The core says what to show (panel/watch.h); this draws it.
 import { MemoryView } from './memory.js';
 import { busy } from './dialogs.js';
+import { letterOf } from './menu.js';
 
 const $ = (id) => document.getElementById(id);
 let core, grid, runner, schedule, memory, actions;
@@ -18,13 +19,17 @@ export function buildMenu(c) {
     b.setAttribute('aria-checked', String(s === 0));
     b.dataset.action = `speed${s}`;
     b.dataset.speed = s;
-    b.textContent = s === 0 ? 'Полная' : s === 1 ? '1 строка в секунду' : `${s} строк в секунду`;
+    if (s === 0) {
+      b.innerHTML = '<span><u>П</u>олная</span>';
+      b.dataset.key = 'п';
+    } else b.textContent = s === 1 ? '1 строка в секунду' : `${s} строк в секунду`;
     $('SpeedMenu').append(b);
   }
 }
 
-export function start(c, g, r, s, a) {
+export function start(c, g, r, s, a, menus) {
   [core, grid, runner, schedule, actions] = [c, g, r, s, a];
+  speedMenu(menus);
   memory = new MemoryView(core);
   Object.assign(actions, {
     goToPc,
@@ -37,6 +42,42 @@ export function start(c, g, r, s, a) {
   document.addEventListener('keydown', keys);
   $('Edit3').addEventListener('input', schedule);
   return memory;
+}
+
+// "Скорость", a submenu: a click, Enter, → or its letter opens it at the checked speed; ↑ and ↓
+// move, ← and Escape go back to it, an entry's letter chooses.
+function speedMenu(menus) {
+  const item = $('SpeedItem');
+  const sub = $('SpeedMenu');
+  const speeds = [...sub.children];
+  const show = (on) => {
+    item.setAttribute('aria-expanded', String(on));
+    sub.hidden = !on;
+    if (on) speeds.find((b) => b.getAttribute('aria-checked') === 'true').focus();
+    else item.focus();
+  };
+  item.addEventListener('open', () => show(true));
+  item.addEventListener('keydown', (e) => {
+    if (e.key !== 'ArrowRight') return;
+    e.preventDefault();
+    e.stopPropagation();
+    show(true);
+  });
+  for (const b of speeds) {
+    b.tabIndex = -1;
+    b.addEventListener('click', () => menus.choose(b));
+  }
+  sub.addEventListener('keydown', (e) => {
+    const at = speeds.indexOf(document.activeElement);
+    const byLetter = speeds.find((b) => b.dataset.key === letterOf(e));
+    if (e.key === 'ArrowDown' || e.key === 'ArrowUp')
+      speeds[(at + (e.key === 'ArrowDown' ? 1 : speeds.length - 1)) % speeds.length].focus();
+    else if (e.key === 'ArrowLeft' || e.key === 'Escape') show(false);
+    else if (byLetter) menus.choose(byLetter);
+    else return; // → goes on to the next menu, as from any entry
+    e.preventDefault();
+    e.stopPropagation();
+  });
 }
 
 function toggle(action) {
