@@ -162,6 +162,8 @@ try {
   check(await text('#memorySp') === `SP=${await page.evaluate(() => window.tamrel.core.sp().toString(16).toUpperCase())}`
     && await page.$eval('#memoryStack [role="row"]:nth-child(2) [role="gridcell"]', (c) => c.getAttribute('aria-description')) === 'вершина стека',
   'the stack pointer and the top of the stack');
+  await press('KeyF', 'Alt');
+  check(await page.evaluate(() => document.activeElement.id) === 'memoryAddress', 'Alt+А goes to the address field');
   await addr('8300');
   await page.focus('#Edit3');
   await press('a', 'Control');
