@@ -47,6 +47,7 @@ case "${1:-build}" in
     build
     npm_tools
     node web/tests/screenshots.mjs "$PWD/build-web/site" "$PWD/docs/screenshots"
+    node web/tests/see-screenshot.mjs "$PWD/build-web/site" "$PWD/docs/screenshots"
     ;;
   measure)
     build

@@ -13,6 +13,7 @@
 #include "files/unsaved.h"
 #include "machine/numtext.h"
 #include "machine/text.h"
+#include "panel/watch.h"
 #include "web/shell/shell.h"
 
 namespace tamrel::web {
@@ -107,7 +108,7 @@ class PageTrainer {
     else if (name == "RST")
       RstKey(t_);
     else if (name == "STEP")
-      StepKey(t_);
+      Step();
     else if (name == "ADDR")
       AddrKey(t_);
     else if (name == "NEXT")
@@ -132,6 +133,7 @@ class PageTrainer {
   }
 
   void beginRun(double maxLines) {
+    watch_.Begin(t_);
     run_.Begin(maxLines < 0 ? kNoLineLimit : static_cast<uint64_t>(maxLines));
   }
   // 0: the run ended (call finishRun), 1: bounded by lines or time, 2: NOP asks for a pause.
@@ -141,6 +143,7 @@ class PageTrainer {
   }
   val finishRun() {
     const RunResult r = run_.Finish();
+    RunEnded(r);
     val out = val::object();
     out.set("end", static_cast<int>(r.end));
     out.set("lines", static_cast<double>(r.lines));
@@ -200,6 +203,78 @@ class PageTrainer {
   double pc() const { return t_.m.PC; }
   double edits() const { return static_cast<double>(t_.edits); }
 
+  // ---- Seeing the machine work (panel/watch.h): the PC row, the status line "Состояние",
+  // slow motion, the memory window "Память и стек", the entry line's dead ends ----
+  double pcRow() const { return static_cast<double>(PcRow(t_)); }
+  std::string status() const { return Cp1251ToUtf8(status_); }
+  bool canStepBack() const { return t_.history.Size(t_) > 0; }
+  val speeds() const {
+    val out = val::array();
+    for (int s : kSpeeds) out.call<void>("push", s);
+    return out;
+  }
+  double lineInterval(int linesPerSecond) const {
+    return std::chrono::duration<double, std::milli>(LineInterval(linesPerSecond)).count();
+  }
+  // After each line of a slow RUN: every view, the changed bytes and the lines so far.
+  void slowLineShown() {
+    view_.ShowRegisters(t_.m.R);
+    view_.ShowFlags(t_.m.Flags);
+    view_.ShowStackPointer(IntToHexText(t_.m.SP));
+    RefreshPanel(t_);
+    watch_.End(t_);
+    status_ = Cp1251("идёт запуск; строк: ") + std::to_string(run_.Lines()) + Cp1251(", тактов: ") +
+              std::to_string(t_.cycles - watch_.startCycles);
+    entryProblemShown_ = false;
+  }
+  // Why the entry line's text cannot lead to an instruction ("" while it can); the status line
+  // shows it, and is cleared again once the text can.
+  std::string checkEntry(const std::string& text) {
+    const std::string problem = EntryProblem(t_, Utf8ToCp1251Replacing(text, '\x1A'));
+    if (!problem.empty()) {
+      status_ = problem;
+      entryProblemShown_ = true;
+    } else if (entryProblemShown_) {
+      Status({});
+    }
+    return Cp1251ToUtf8(problem);
+  }
+  // Sixteen bytes of memory from `addr` (fewer where memory ends): the bytes, their marks (1
+  // changed by the last STEP or RUN, 2 differing from the code column) and their characters.
+  val memoryRow(double addr) const {
+    const auto first = static_cast<int64_t>(addr);
+    std::string bytes, marks, chars;
+    for (int64_t a = first; a < first + 16 && InWindow(a); ++a) {
+      const uint8_t b = t_.m.Mem.Read(a);
+      bytes.push_back(static_cast<char>(b));
+      marks.push_back(
+          static_cast<char>((watch_.Changed(a) ? 1 : 0) | (DiffersFromCode(t_, a) ? 2 : 0)));
+      chars.push_back(b >= 0x20 && b != 0x7F && b != 0x98 ? static_cast<char>(b) : '.');
+    }
+    val out = val::object();
+    out.set("bytes", Bytes(bytes));
+    out.set("marks", Bytes(marks));
+    out.set("chars", Cp1251ToUtf8(chars));
+    return out;
+  }
+  // The address a typed text names, or -1 when it is outside memory.
+  double memoryAddress(const std::string& text) const {
+    const int32_t a = HexTextToInt(Utf8ToCp1251Replacing(text, '?'));
+    return InWindow(a) ? a : -1;
+  }
+  // The stack from SP upward: [address, word] pairs, the top first.
+  val stackWords(int count) const {
+    val out = val::array();
+    for (const StackEntry& e : StackWords(t_.m, count)) {
+      val pair = val::array();
+      pair.call<void>("push", e.addr);
+      pair.call<void>("push", e.word);
+      out.call<void>("push", pair);
+    }
+    return out;
+  }
+  double sp() const { return t_.m.SP; }
+
  private:
   val Loaded(const std::optional<std::string>& err) {
     if (!err) {
@@ -208,10 +283,27 @@ class PageTrainer {
     }
     return Failure(err);
   }
+  void Status(const std::string& text) {
+    status_ = text;
+    entryProblemShown_ = false;
+  }
+  void Step() {
+    watch_.Begin(t_);
+    StepKey(t_);
+    watch_.End(t_);
+    Status(StepReport(watch_.startPc, watch_.startLine, t_.cycles - watch_.startCycles));
+  }
+  void RunEnded(const RunResult& r) {
+    watch_.End(t_);
+    Status(RunReport(r.end, t_.m.PC, r.lines, t_.cycles - watch_.startCycles));
+  }
   PageView view_;
   Trainer t_;
   Run run_;
   SavedImage saved_;
+  ChangeWatch watch_;
+  std::string status_;  // "Состояние", in code page 1251
+  bool entryProblemShown_ = false;
 };
 
 EMSCRIPTEN_BINDINGS(tamrel) {
@@ -246,7 +338,19 @@ EMSCRIPTEN_BINDINGS(tamrel) {
       .function("marked", &PageTrainer::marked)
       .function("takeChangedRows", &PageTrainer::takeChangedRows)
       .function("pc", &PageTrainer::pc)
-      .function("edits", &PageTrainer::edits);
+      .function("edits", &PageTrainer::edits)
+      // Seeing the machine work.
+      .function("pcRow", &PageTrainer::pcRow)
+      .function("status", &PageTrainer::status)
+      .function("canStepBack", &PageTrainer::canStepBack)
+      .function("speeds", &PageTrainer::speeds)
+      .function("lineInterval", &PageTrainer::lineInterval)
+      .function("slowLineShown", &PageTrainer::slowLineShown)
+      .function("checkEntry", &PageTrainer::checkEntry)
+      .function("memoryRow", &PageTrainer::memoryRow)
+      .function("memoryAddress", &PageTrainer::memoryAddress)
+      .function("stackWords", &PageTrainer::stackWords)
+      .function("sp", &PageTrainer::sp);
 }
 
 }  // namespace tamrel::web

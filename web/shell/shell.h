@@ -37,6 +37,7 @@ class Run {
     return FinishRun(t_, state_);
   }
   bool Going() const { return going_; }
+  uint64_t Lines() const { return state_.lines; }  // executed so far
 
  private:
   Trainer& t_;

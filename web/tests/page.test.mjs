@@ -118,7 +118,8 @@ try {
   check(await text('#Edit1') === '8203', 'ADDR and four digits move PC');
   await press('F9');
   check(await page.$eval('#StringGrid1 [aria-rowindex="5"]', (r) => r.classList.contains('mark')), 'F9 marks the row of PC');
-  check(await page.$eval('#r4c0', (c) => c.getAttribute('aria-description')) === 'точка останова', 'a marked row is described as "точка останова"');
+  check(await page.$eval('#r4c0', (c) => c.getAttribute('aria-description')) === 'текущая строка, точка останова',
+    'a marked row is described as "точка останова" (after "текущая строка" on the PC row)');
   await addr('8202');
   const ended = () => page.evaluate(() => new Promise((r) => {
     if (!window.tamrel.core.running()) return r();

@@ -15,6 +15,7 @@ export class ListingGrid {
     this.row = 1; // the selected cell, as the window starts: the first data cell
     this.col = 0;
     this.shown = new Map(); // row number -> row element
+    this.pcRow = 0; // the row marked as the PC's ("текущая строка"), 0 for none
     this.rowHeight = 24;
     this.rowsBox.style.height = `${ROWS * this.rowHeight}px`;
     this.scroller.addEventListener('scroll', () => this.draw());
@@ -80,14 +81,27 @@ export class ListingGrid {
   fill(el, row) {
     const marked = this.core.marked(row);
     el.classList.toggle('mark', marked);
+    el.classList.toggle('pc', row === this.pcRow);
+    const description = [row === this.pcRow && 'текущая строка', marked && 'точка останова']
+      .filter(Boolean).join(', ');
     for (let c = 0; c < 3; c++) {
       const cell = el.children[c];
       const text = this.core.cell(c, row);
       if (cell.textContent !== text) cell.textContent = text;
       const selected = row === this.row && c === this.col;
       cell.setAttribute('aria-selected', selected ? 'true' : 'false');
-      if (marked) cell.setAttribute('aria-description', 'точка останова');
+      if (description) cell.setAttribute('aria-description', description);
       else cell.removeAttribute('aria-description');
+    }
+  }
+
+  // Moves the PC's mark to `row`, drawing again the row it leaves and the one it comes to.
+  markPc(row) {
+    const old = this.pcRow;
+    this.pcRow = row;
+    for (const r of [old, row]) {
+      const el = this.shown.get(r);
+      if (el) this.fill(el, r);
     }
   }
 

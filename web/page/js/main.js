@@ -6,6 +6,7 @@ import { MenuBar, letterOf } from './menu.js';
 import * as dialogs from './dialogs.js';
 import { download, readFile, stem } from './files.js';
 import { Runner } from './run.js';
+import * as see from './see.js';
 
 const $ = (id) => document.getElementById(id);
 
@@ -52,6 +53,7 @@ function draw() {
   shown.registers.forEach((t, i) => setText(cells[i], t));
   const changed = core.takeChangedRows();
   if (changed.lo <= changed.hi) grid.draw(changed);
+  see.draw();
 }
 
 // One user event: its core call, then the screen in the next frame.
@@ -65,7 +67,9 @@ function keypadKey(caption) {
   const word = caption.split(' ')[0];
   if (word === 'RUN') return runner.start();
   if (word === 'REG' || word === 'BRK' || word === 'CLR') return undefined; // as on the trainer
-  return act(() => core.key(word));
+  const r = act(() => core.key(word));
+  if (word === 'RST') runner.hurry(); // a slow RUN stops at once, not after its pause
+  return r;
 }
 
 function buildRegisters() {
@@ -315,11 +319,13 @@ async function main() {
   core.start(); // the machine at random, as the window starts
   grid = new ListingGrid($('StringGrid1'), core, (row) => act(() => core.selectRow(row)),
     listingMenu, typeFromGrid);
-  runner = new Runner(core, schedule, [$('Edit1'), $('Edit2'), $('Label1')]);
+  runner = new Runner(core, schedule, [$('Edit1'), $('Edit2'), $('Label1'), $('StatusLine')]);
+  see.buildMenu(core);
   menus = new MenuBar($('menubar'), (a) => actions[a]());
   entryKeys();
   flagBoxes();
   dropFiles();
+  const memory = see.start(core, grid, runner, schedule, actions, menus);
   for (const [id, kind] of [['openFile', 'open'], ['importFile', 'import'], ['programFile', 'program']])
     $(id).addEventListener('change', (e) => e.target.files[0] && openWith(e.target.files[0], kind));
   $('ListingMenu').addEventListener('click', (e) => e.target.dataset.action && actions[e.target.dataset.action]());
@@ -343,7 +349,7 @@ async function main() {
   $('Edit3').focus();
   offline();
   // For the tests: the core and the page's own actions.
-  window.tamrel = { core, actions, keypadKey, runner, grid, shown, ready: true };
+  window.tamrel = { core, actions, keypadKey, runner, grid, shown, memory, ready: true };
 }
 
 main().catch((e) => {

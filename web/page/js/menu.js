@@ -36,7 +36,9 @@ export class MenuBar {
   }
 
   items(i) {
-    return [...this.tops[i].nextElementSibling.querySelectorAll('[role="menuitem"]')];
+    const list = this.tops[i].nextElementSibling;
+    return [...list.querySelectorAll('[role="menuitem"], [role="menuitemcheckbox"], [role="menuitemradio"]')]
+      .filter((item) => item.closest('[role="menu"]') === list); // a submenu's entries are its own
   }
 
   show(i, focusFirst) {
@@ -55,6 +57,10 @@ export class MenuBar {
       const top = this.tops[this.open];
       top.setAttribute('aria-expanded', 'false');
       top.nextElementSibling.hidden = true;
+      for (const sub of top.nextElementSibling.querySelectorAll('[aria-haspopup]')) {
+        sub.setAttribute('aria-expanded', 'false');
+        sub.nextElementSibling.hidden = true;
+      }
     }
     this.open = null;
     if (restore && this.back && this.back.focus) this.back.focus();
@@ -68,6 +74,11 @@ export class MenuBar {
   }
 
   choose(item) {
+    if (item.getAttribute('aria-disabled') === 'true') return;
+    if (item.getAttribute('aria-haspopup')) {
+      item.dispatchEvent(new Event('open')); // a submenu opens
+      return;
+    }
     this.close(true);
     this.run(item.dataset.action);
   }
