@@ -203,9 +203,7 @@ void TForm2::SlowLine() {
   ShowStackPointer(IntToHexText(t_.m.SP));
   RefreshPanel(t_);
   watch_.End(t_);
-  StatusLine->SetValue(QStringLiteral("идёт запуск; строк: %1, тактов: %2")
-                           .arg(slowRun_->lines)
-                           .arg(t_.cycles - watch_.startCycles));
+  StatusLine->SetValue(FromCp1251(SlowRunReport(slowRun_->lines, t_.cycles - watch_.startCycles)));
   Seen();
   slowTimer_->start(std::chrono::duration_cast<std::chrono::milliseconds>(LineInterval(speed_)));
 }

@@ -53,12 +53,7 @@ QVariant MemoryModel::data(const QModelIndex& index, int role) const {
   if (col == 0) return role == Qt::DisplayRole ? QVariant(Hex(rowAddr, 4)) : QVariant();
   if (col == kCharsColumn) {
     if (role != Qt::DisplayRole) return {};
-    std::string chars;
-    for (int64_t a = rowAddr; a < rowAddr + kBytesPerRow && a <= kMemLast; ++a) {
-      const uint8_t b = t_.m.Mem.Read(a);
-      chars.push_back(b >= 0x20 && b != 0x7F && b != 0x98 ? static_cast<char>(b) : '.');
-    }
-    return FromCp1251(chars);
+    return FromCp1251(MemoryChars(t_.m, rowAddr, kBytesPerRow));
   }
   const int64_t addr = rowAddr + col - 1;
   if (!InWindow(addr)) return {};

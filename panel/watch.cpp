@@ -64,6 +64,11 @@ std::string StepReport(int32_t pc, std::string_view line, uint64_t cycles) {
          std::to_string(cycles);
 }
 
+std::string SlowRunReport(uint64_t lines, uint64_t cycles) {
+  return Cp1251("идёт запуск; строк: ") + std::to_string(lines) + Cp1251(", тактов: ") +
+         std::to_string(cycles);
+}
+
 void ChangeWatch::Begin(const Trainer& t) {
   before_ = t.m.Mem;
   startPc = t.m.PC;
@@ -106,6 +111,15 @@ std::string EntryProblem(const Trainer& t, std::string_view text) {
   if (HasLowerCase(text)) return start + Cp1251(": команды пишутся заглавными буквами");
   if (CanStillMatch(SpacedCommas(text))) return start + Cp1251(": после запятой ставится пробел");
   return start;
+}
+
+std::string MemoryChars(const Machine& m, int64_t addr, int count) {
+  std::string chars;
+  for (int64_t a = addr; a < addr + count && InWindow(a); ++a) {
+    const uint8_t b = m.Mem.Read(a);
+    chars.push_back(b >= 0x20 && b != 0x7F && b != 0x98 ? static_cast<char>(b) : '.');
+  }
+  return chars;
 }
 
 }  // namespace tamrel

@@ -27,6 +27,8 @@ std::string StopText(RunEnd end, int32_t pc);
 std::string RunReport(RunEnd end, int32_t pc, uint64_t lines, uint64_t cycles);
 // After STEP: the line executed at `pc` and its clock cycles.
 std::string StepReport(int32_t pc, std::string_view line, uint64_t cycles);
+// During a slow RUN: the lines executed so far and their clock cycles.
+std::string SlowRunReport(uint64_t lines, uint64_t cycles);
 
 // ---- what a STEP or RUN changed ----
 
@@ -58,6 +60,10 @@ struct StackEntry {
   int32_t word;  // the byte at addr + 1 high, the one at addr low
 };
 std::vector<StackEntry> StackWords(const Machine& m, int count);
+
+// The memory window's characters for the bytes from `addr` on (`count`, fewer where memory
+// ends): each byte as its code page 1251 character, '.' for a control code or a byte with none.
+std::string MemoryChars(const Machine& m, int64_t addr, int count);
 
 // ---- slow motion ----
 

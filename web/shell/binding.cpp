@@ -223,8 +223,7 @@ class PageTrainer {
     view_.ShowStackPointer(IntToHexText(t_.m.SP));
     RefreshPanel(t_);
     watch_.End(t_);
-    status_ = Cp1251("идёт запуск; строк: ") + std::to_string(run_.Lines()) + Cp1251(", тактов: ") +
-              std::to_string(t_.cycles - watch_.startCycles);
+    status_ = SlowRunReport(run_.Lines(), t_.cycles - watch_.startCycles);
     entryProblemShown_ = false;
   }
   // Why the entry line's text cannot lead to an instruction ("" while it can); the status line
@@ -243,18 +242,16 @@ class PageTrainer {
   // changed by the last STEP or RUN, 2 differing from the code column) and their characters.
   val memoryRow(double addr) const {
     const auto first = static_cast<int64_t>(addr);
-    std::string bytes, marks, chars;
+    std::string bytes, marks;
     for (int64_t a = first; a < first + 16 && InWindow(a); ++a) {
-      const uint8_t b = t_.m.Mem.Read(a);
-      bytes.push_back(static_cast<char>(b));
+      bytes.push_back(static_cast<char>(t_.m.Mem.Read(a)));
       marks.push_back(
           static_cast<char>((watch_.Changed(a) ? 1 : 0) | (DiffersFromCode(t_, a) ? 2 : 0)));
-      chars.push_back(b >= 0x20 && b != 0x7F && b != 0x98 ? static_cast<char>(b) : '.');
     }
     val out = val::object();
     out.set("bytes", Bytes(bytes));
     out.set("marks", Bytes(marks));
-    out.set("chars", Cp1251ToUtf8(chars));
+    out.set("chars", Cp1251ToUtf8(MemoryChars(t_.m, first, 16)));
     return out;
   }
   // The address a typed text names, or -1 when it is outside memory.
