@@ -7,7 +7,6 @@
 
 #include "files/disk.h"
 #include "machine/text.h"
-#include "panel/powerup.h"
 
 namespace tamrel {
 
@@ -16,25 +15,6 @@ namespace {
 bool TakesValue(const std::string& a) {
   return a == "--from" || a == "--max-lines" || a == "--set" || a == "--dump";
 }
-
-// Grades file after file on one trainer, brought back to its power-up state before each.
-struct Grader {
-  struct NullView : PanelView {
-    void ShowAddress(std::string_view) override {}
-    void ShowData(std::string_view) override {}
-    void ShowEntry(std::string_view) override {}
-    void ShowRegisters(const TRegisters&) override {}
-    void ShowFlags(const TFlags&) override {}
-    void ShowStackPointer(std::string_view) override {}
-    void ProcessEvents() override {}
-  } view;
-  Trainer t{view, [] {}};
-  Listing powerUp = PowerUpWithZeros(t);
-  GradedFile Grade(const std::string& path, const Lab& lab) {
-    PowerUpAgain(t, powerUp);
-    return GradeFile(t, path, lab);
-  }
-};
 
 std::optional<std::string> WriteReport(const std::string& path, const std::string& bytes) {
   if (const auto f = WriteFileSafely(path, bytes))
