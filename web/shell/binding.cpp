@@ -13,6 +13,7 @@
 #include "files/unsaved.h"
 #include "machine/numtext.h"
 #include "machine/text.h"
+#include "web/shell/lab_binding.h"
 #include "web/shell/shell.h"
 
 namespace tamrel::web {
@@ -200,6 +201,15 @@ class PageTrainer {
   double pc() const { return t_.m.PC; }
   double edits() const { return static_cast<double>(t_.edits); }
 
+  // Labs (web/shell/lab.h): "Открыть задание…" and "Проверить".
+  val openLab(const val& bytes) {
+    const auto err = lab_.Open(t_, FromBytes(bytes));
+    if (!err) RefreshPanel(t_);
+    return Failure(err);
+  }
+  val labText() const { return LabText(lab_); }
+  val checkLab() const { return LabCheckLines(lab_, t_); }
+
  private:
   val Loaded(const std::optional<std::string>& err) {
     if (!err) {
@@ -212,6 +222,7 @@ class PageTrainer {
   Trainer t_;
   Run run_;
   SavedImage saved_;
+  PageLab lab_;
 };
 
 EMSCRIPTEN_BINDINGS(tamrel) {
@@ -246,7 +257,10 @@ EMSCRIPTEN_BINDINGS(tamrel) {
       .function("marked", &PageTrainer::marked)
       .function("takeChangedRows", &PageTrainer::takeChangedRows)
       .function("pc", &PageTrainer::pc)
-      .function("edits", &PageTrainer::edits);
+      .function("edits", &PageTrainer::edits)
+      .function("openLab", &PageTrainer::openLab)
+      .function("labText", &PageTrainer::labText)
+      .function("checkLab", &PageTrainer::checkLab);
 }
 
 }  // namespace tamrel::web
