@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <filesystem>
-#include <system_error>
 #include <utility>
 
 #include "files/disk.h"
@@ -75,7 +73,9 @@ std::vector<std::string> Headings(const std::vector<GradedFile>& files) {
   return {};
 }
 
-bool EndsWith(const std::string& name, std::string_view ext) {
+}  // namespace
+
+bool HasExtension(std::string_view name, std::string_view ext) {
   if (name.size() < ext.size()) return false;
   for (size_t k = 0; k < ext.size(); ++k) {
     char ch = name[name.size() - ext.size() + k];
@@ -83,41 +83,6 @@ bool EndsWith(const std::string& name, std::string_view ext) {
     if (ch != ext[k]) return false;
   }
   return true;
-}
-
-}  // namespace
-
-std::optional<std::string> FindImages(const std::vector<std::string>& args,
-                                      std::vector<std::string>& files) {
-  namespace fs = std::filesystem;
-  // Names are UTF-8 bytes on every system (Windows' own names are wide, and its narrow ones
-  // are in a code page that may lack Cyrillic), and found files are named with '/' as given.
-  const auto path = [](const std::string& s) {
-    return fs::path(std::u8string(s.begin(), s.end()));
-  };
-  for (const std::string& arg : args) {
-    std::error_code ec;
-    if (!fs::is_directory(path(arg), ec)) {
-      files.push_back(arg);
-      continue;
-    }
-    std::vector<std::string> found;
-    const fs::path root = path(arg);
-    for (fs::recursive_directory_iterator it(root, ec), end; !ec && it != end; it.increment(ec)) {
-      const std::u8string rel = it->path().lexically_relative(root).generic_u8string();
-      const std::string name =
-          arg + (arg.ends_with('/') ? "" : "/") + std::string(rel.begin(), rel.end());
-      if (it->is_regular_file(ec) && (EndsWith(name, ".mem") || EndsWith(name, ".hex")))
-        found.push_back(name);
-    }
-    if (ec)
-      return "папка " + Utf8Shown(arg) +
-             " не читается: " + Cp1251ToUtf8(FileErrorText(ec.value(), arg));
-    if (found.empty()) return "в папке " + Utf8Shown(arg) + " нет файлов .mem и .hex";
-    std::sort(found.begin(), found.end());
-    files.insert(files.end(), found.begin(), found.end());
-  }
-  return std::nullopt;
 }
 
 std::string GradeVerdict(const GradedFile& f) {
@@ -132,7 +97,7 @@ std::string GradeRunLine(const LabCheck& c) {
 }
 
 GradedFile GradeFile(Trainer& t, const std::string& path, const Lab& lab) {
-  const bool hex = EndsWith(path, ".hex");
+  const bool hex = HasExtension(path, ".hex");
   std::string bytes;
   if (const auto err = ReadFileBytes(path, bytes, hex ? SIZE_MAX : kImageSize)) {
     GradedFile f{path, FileErrorText(*err, path), false, {}};
@@ -144,7 +109,7 @@ GradedFile GradeFile(Trainer& t, const std::string& path, const Lab& lab) {
 
 GradedFile GradeBytes(Trainer& t, const std::string& path, std::string bytes, const Lab& lab) {
   GradedFile f{path, std::nullopt, false, {}};
-  const bool hex = EndsWith(path, ".hex");
+  const bool hex = HasExtension(path, ".hex");
   if (hex) {
     f.error = ImportHexText(t, bytes);
   } else {

@@ -33,11 +33,8 @@ struct GradedFile {
   bool Passed() const { return !error && check.Passed(); }
 };
 
-// FILE arguments as a list of files: a folder stands for every .mem and .hex file in it and
-// its subfolders (either case), in name order; anything else is taken as it is. Returns what
-// is wrong (UTF-8): a folder without such files, or one that cannot be read.
-std::optional<std::string> FindImages(const std::vector<std::string>& args,
-                                      std::vector<std::string>& files);
+// Whether a file's name ends in `ext` (".hex"), in either case.
+bool HasExtension(std::string_view name, std::string_view ext);
 
 // One file on a trainer at its power-up state with every byte 00h: loaded as Open or the
 // Intel HEX import loads it (by the name's ending .hex, either case), then checked.

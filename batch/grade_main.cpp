@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <filesystem>
 #include <ostream>
+#include <system_error>
 #include <thread>
 
 #include "files/disk.h"
@@ -23,6 +25,39 @@ std::optional<std::string> WriteReport(const std::string& path, const std::strin
 }
 
 }  // namespace
+
+std::optional<std::string> FindImages(const std::vector<std::string>& args,
+                                      std::vector<std::string>& files) {
+  namespace fs = std::filesystem;
+  // Names are UTF-8 bytes on every system (Windows' own names are wide, and its narrow ones
+  // are in a code page that may lack Cyrillic), and found files are named with '/' as given.
+  const auto path = [](const std::string& s) {
+    return fs::path(std::u8string(s.begin(), s.end()));
+  };
+  for (const std::string& arg : args) {
+    std::error_code ec;
+    if (!fs::is_directory(path(arg), ec)) {
+      files.push_back(arg);
+      continue;
+    }
+    std::vector<std::string> found;
+    const fs::path root = path(arg);
+    for (fs::recursive_directory_iterator it(root, ec), end; !ec && it != end; it.increment(ec)) {
+      const std::u8string rel = it->path().lexically_relative(root).generic_u8string();
+      const std::string name =
+          arg + (arg.ends_with('/') ? "" : "/") + std::string(rel.begin(), rel.end());
+      if (it->is_regular_file(ec) && (HasExtension(name, ".mem") || HasExtension(name, ".hex")))
+        found.push_back(name);
+    }
+    if (ec)
+      return "папка " + Utf8Shown(arg) +
+             " не читается: " + Cp1251ToUtf8(FileErrorText(ec.value(), arg));
+    if (found.empty()) return "в папке " + Utf8Shown(arg) + " нет файлов .mem и .hex";
+    std::sort(found.begin(), found.end());
+    files.insert(files.end(), found.begin(), found.end());
+  }
+  return std::nullopt;
+}
 
 std::optional<std::string> TakeGradeArgs(std::vector<std::string>& args, GradeOptions& g) {
   std::vector<std::string> rest;

@@ -57,6 +57,13 @@ try {
   check(await page.$eval('#messageText', (e) => e.textContent) === 'Поле «expect.registers.A»: нужен байт 00..FF строкой, а не «1G»',
     'a wrong lab gives the reader\'s message');
   await page.keyboard.press('Enter');
+  await page.evaluate((text) => {
+    const data = new DataTransfer();
+    data.items.add(new File([text], 'table-sum.lab'));
+    document.body.dispatchEvent(new DragEvent('drop', { dataTransfer: data, bubbles: true, cancelable: true }));
+  }, fs.readFileSync(path.join(examples, 'table-sum.lab'), 'utf8'));
+  await page.waitForFunction(() => document.getElementById('labCaption').textContent.endsWith('Сумма таблицы в памяти'));
+  check(await page.evaluate(() => window.tamrel.core.cell(2, 0x8300 - 0x8200 + 1)) === '12', 'a lab dropped on the page is opened');
   await page.close();
 
   // --- labs in the address: a file beside the page, the text itself, a missing file ---
@@ -112,15 +119,25 @@ try {
     && endless[2] === 'не остановилась за 1000 строк' && endless[5] === '✗ не остановилась за 1000 строк',
     `the table: verdicts, how the run ended, the values found (${JSON.stringify(endless)})`);
   await g.click('#csvButton');
-  const csv = path.join(work, 'countdown.csv');
-  for (let i = 0; i < 100 && !fs.existsSync(csv); i++) await new Promise((r) => setTimeout(r, 50));
+  await g.click('#htmlButton');
+  const got = async (name) => {
+    const file = path.join(work, name);
+    for (let i = 0; i < 100 && !fs.existsSync(file); i++) await new Promise((r) => setTimeout(r, 50));
+    return fs.readFileSync(file);
+  };
   if (batch) {
     try {
-      execFileSync(batch, ['--lab', path.join(examples, 'countdown.lab'), '--csv', path.join(work, 'native.csv'), ...names], { cwd: dir });
+      execFileSync(batch, ['--lab', path.join(examples, 'countdown.lab'), '--csv', path.join(work, 'native.csv'),
+        '--html', path.join(work, 'native.html'), ...names], { cwd: dir });
     } catch { /* some failed: status 1 */ }
-    const mine = fs.readFileSync(csv), theirs = fs.readFileSync(path.join(work, 'native.csv'));
-    check(Buffer.compare(mine, theirs) === 0, `the CSV has the bytes of tamrel-batch --csv (${mine.length} and ${theirs.length})`);
-  } else console.log('skip the CSV against tamrel-batch: no path given');
+    for (const [mine, theirs] of [['countdown.csv', 'native.csv'], ['countdown.html', 'native.html']]) {
+      const a = await got(mine), c = fs.readFileSync(path.join(work, theirs));
+      check(Buffer.compare(a, c) === 0, `${mine} has the bytes of tamrel-batch's ${theirs} (${a.length} and ${c.length})`);
+    }
+  } else console.log('skip the reports against tamrel-batch: no path given');
+  const sw = await (await fetch(`${server.url}sw.js`)).text();
+  check(['grade.html', 'grade.css', 'js/grade.js', 'js/lab.js', 'labs/countdown.lab'].every((f) => sw.includes(`'${f}'`)),
+    'the service worker caches the grading page, the lab module and the example labs');
   await g.close();
 } finally {
   await b.close();
