@@ -5,7 +5,8 @@
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
-import { execFileSync } from 'node:child_process';
+import { execFileSync, spawnSync } from 'node:child_process';
+import { createRequire } from 'node:module';
 import { serve, browser, openPage, frames, ax, check, failures, site } from './lib.mjs';
 
 const here = path.dirname(new URL(import.meta.url).pathname);
@@ -19,6 +20,38 @@ const countdownWrong = fs.readFileSync(path.join(examples, 'countdown.mem'));
 countdownWrong[4] = 0; // INR A (at 8204) becomes NOP
 const labReady = (page) => page.waitForFunction(() => window.tamrel.labReady, { timeout: 20000 });
 try {
+  // --- the lab reader and the check compiled to WebAssembly (C++ exceptions are not caught
+  // there: a throw would abort) against the native batch runner, on the fuzzer's corpus of labs:
+  // the same refusals with the same messages, the same CSV for the countdown image ---
+  if (batch) {
+    globalThis.__dirname = path.resolve(site);
+    globalThis.require = createRequire(import.meta.url);
+    const { default: TamrelCore } = await import(path.resolve(site, 'tamrel-core.mjs'));
+    const module = await TamrelCore({ wasmBinary: fs.readFileSync(path.resolve(site, 'tamrel-core.wasm')) });
+    const grader = new module.Grader();
+    const corpus = path.resolve(here, '../../fuzz/corpus/lab');
+    const image = path.join(examples, 'countdown.mem');
+    let same = 0, refused = 0;
+    const differ = [];
+    for (const name of fs.readdirSync(corpus).sort()) {
+      const lab = path.join(corpus, name);
+      const csv = path.join(work, 'corpus.csv');
+      const native = spawnSync(batch, ['--lab', lab, '--csv', csv, 'countdown.mem'], { cwd: examples, encoding: 'utf8' });
+      const err = grader.setLab(new Uint8Array(fs.readFileSync(lab)));
+      let agree;
+      if (err !== null) {
+        refused++;
+        agree = native.status === 2 && native.stderr === `tamrel-batch: ${lab}: ${err}\n`;
+      } else {
+        grader.grade('countdown.mem', new Uint8Array(fs.readFileSync(image)));
+        agree = native.status !== 2 && Buffer.compare(Buffer.from(grader.csv()), fs.readFileSync(csv)) === 0;
+      }
+      if (agree) same++;
+      else differ.push(name);
+    }
+    check(differ.length === 0, `the fuzzer's ${same + differ.length} labs read and checked alike in WebAssembly and natively (${refused} refused; differ: ${differ.join(' ')})`);
+  }
+
   // --- a lab from the menu's file input, a right program, then a wrong one ---
   const page = await openPage(b, server.url);
   await labReady(page);
