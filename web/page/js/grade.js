@@ -74,7 +74,7 @@ function addRow(r) {
     cell(row, 'td', String(r.programBytes));
     for (const e of r.results) cell(row, 'td', `${e.met ? '✓' : '✗'} ${e.found}`, e.met ? 'yes' : 'no');
   } else {
-    cell(row, 'td', '').colSpan = 3;
+    cell(row, 'td', '', 'rest');
   }
   $('table').tBodies[0].append(row);
 }
@@ -101,6 +101,9 @@ async function grade() {
     if (!headed && row.loaded) { head(row); headed = true; }
     addRow(row);
   }
+  // A file that did not load leaves the columns of the run empty, however many there are.
+  const columns = $('table').tHead.rows[0] ? $('table').tHead.rows[0].cells.length : 5;
+  for (const c of $('table').querySelectorAll('td.rest')) c.colSpan = columns - 2;
   $('progressBox').hidden = true;
   $('summary').textContent = grader.summary();
   $('result').hidden = false;

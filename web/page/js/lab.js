@@ -82,6 +82,7 @@ export class Labs {
     $('labTask').value = `${title}\n\n${task}`;
     this.show([{ shown: 'Проверки ещё не было: Отладка → Проверить' }], false);
     this.item.removeAttribute('aria-disabled');
+    $('LabView').scrollIntoView({ block: 'nearest' }); // below the trainer on a narrow screen
     return undefined;
   }
 
