@@ -168,6 +168,17 @@ try {
       check(Buffer.compare(a, c) === 0, `${mine} has the bytes of tamrel-batch's ${theirs} (${a.length} and ${c.length})`);
     }
   } else console.log('skip the reports against tamrel-batch: no path given');
+  // The same class as a folder: its files named by their path in it, as the runner names them.
+  if (batch) {
+    fs.rmSync(path.join(work, 'countdown.csv'));
+    await g.evaluate(() => { window.graded = false; });
+    await (await g.$('#folderInput')).uploadFile(dir);
+    await g.waitForFunction(() => window.graded, { timeout: 60000 });
+    await g.click('#csvButton');
+    spawnSync(batch, ['--lab', path.join(examples, 'countdown.lab'), '--csv', path.join(work, 'folder.csv'), 'класс'], { cwd: work });
+    const a = await got('countdown.csv'), c = fs.readFileSync(path.join(work, 'folder.csv'));
+    check(Buffer.compare(a, c) === 0 && a.includes('класс/Иванов Пётр.mem'), `a chosen folder gives the CSV of tamrel-batch with the folder (${a.length} and ${c.length})`);
+  }
   const sw = await (await fetch(`${server.url}sw.js`)).text();
   check(['grade.html', 'grade.css', 'js/grade.js', 'js/lab.js', 'labs/countdown.lab'].every((f) => sw.includes(`'${f}'`)),
     'the service worker caches the grading page, the lab module and the example labs');
