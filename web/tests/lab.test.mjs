@@ -55,6 +55,16 @@ try {
   // --- a lab from the menu's file input, a right program, then a wrong one ---
   const page = await openPage(b, server.url);
   await labReady(page);
+  const entries = [];
+  for (const top of ['N1', 'DebugMenu']) {
+    await page.click(`#${top}`);
+    entries.push(...(await ax(page, 'menuitem')).map((n) => `${n.name}${n.disabled ? ' (disabled)' : ''}`));
+    await page.keyboard.press('Escape');
+  }
+  check(['Открыть задание…', 'Проверка работ класса…', 'Проверить (disabled)'].every((m) => entries.includes(m)),
+    'the menus have the lab\'s entries, Проверить disabled before a lab is open');
+  await page.keyboard.down('Control'); await page.keyboard.press('r'); await page.keyboard.up('Control');
+  check(await page.evaluate(() => !!window.tamrel && document.getElementById('LabView').hidden), 'Ctrl+R without a lab does nothing, the page stays');
   await page.evaluate((bytes) => window.tamrel.core.openImage(new Uint8Array(bytes)),
     [...fs.readFileSync(path.join(examples, 'countdown.mem'))]);
   const [chooser] = await Promise.all([page.waitForFileChooser(), page.evaluate(() => window.tamrel.actions.openLab())]);
