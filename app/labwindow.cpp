@@ -17,25 +17,6 @@ QString Q(const std::string& cp1251) { return FromCp1251(cp1251); }
 
 }  // namespace
 
-QStringList CheckLines(const LabCheck& check, uint64_t maxLines) {
-  const auto total = static_cast<qsizetype>(check.results.size());
-  const auto failed = std::count_if(check.results.begin(), check.results.end(),
-                                    [](const LabResult& r) { return !r.met; });
-  QStringList lines;
-  lines << (failed == 0 ? QStringLiteral("Задание выполнено: соблюдены все условия (%1)").arg(total)
-                        : QStringLiteral("Задание не выполнено: не соблюдено условий %1 из %2")
-                              .arg(failed)
-                              .arg(total));
-  for (const LabResult& r : check.results)
-    lines << QStringLiteral("%1 %2 — найдено %3")
-                 .arg(r.met ? QStringLiteral("✓") : QStringLiteral("✗"), Q(r.text), Q(r.found));
-  lines << QStringLiteral("Программа: %1, строк %2, байтов %3")
-               .arg(Q(RunEndText(check.end, maxLines)))
-               .arg(check.lines)
-               .arg(check.programBytes);
-  return lines;
-}
-
 LabWindow::LabWindow(QWidget* owner) : QWidget(owner, Qt::Window) {
   setWindowTitle(QStringLiteral("Задание"));
   resize(440, 420);
@@ -76,17 +57,10 @@ void LabWindow::PlaceBeside(const QRect& owner) {
 
 void LabWindow::ShowCheck(const LabCheck& check, uint64_t maxLines) {
   Results->clear();
-  const QStringList lines = CheckLines(check, maxLines);
-  for (qsizetype i = 0; i < lines.size(); ++i) {
-    auto* item = new QListWidgetItem(lines[i], Results);
-    // A screen reader says the words, not the names of the marks.
-    const size_t k = static_cast<size_t>(i) - 1;
-    if (i > 0 && k < check.results.size())
-      item->setData(Qt::AccessibleTextRole,
-                    (check.results[k].met ? QStringLiteral("соблюдено: ")
-                                          : QStringLiteral("не соблюдено: ")) +
-                        lines[i].mid(2));
-  }
+  // A screen reader says the words, not the names of the marks.
+  for (const CheckLine& l : CheckLines(check, maxLines))
+    (new QListWidgetItem(QString::fromStdString(l.shown), Results))
+        ->setData(Qt::AccessibleTextRole, QString::fromStdString(l.spoken));
   Results->setCurrentRow(0);
   show();
   raise();

@@ -6,16 +6,11 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QStringList>
 #include <QWidget>
 
 #include "lab/lab.h"
 
 namespace tamrel {
-
-// The lines of a check as shown: the verdict, each expectation with ✓ or ✗ and the value
-// found, then how the run ended, its lines and the program's bytes.
-QStringList CheckLines(const LabCheck& check, uint64_t maxLines);
 
 class LabWindow : public QWidget {
  public:

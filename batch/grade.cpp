@@ -2,14 +2,13 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <filesystem>
-#include <system_error>
 #include <utility>
 
 #include "files/disk.h"
 #include "files/ihex.h"
 #include "files/memfile.h"
 #include "machine/text.h"
+#include "panel/powerup.h"
 
 namespace tamrel {
 
@@ -43,12 +42,6 @@ std::vector<std::string> Reasons(const GradedFile& f) {
   return out;
 }
 
-std::string RunLine(const LabCheck& c) {
-  std::string end = U(RunEndText(c.end, c.lines));
-  if (c.end == RunEnd::Limit) return end;
-  return end + ", " + std::to_string(c.lines) + " строк";
-}
-
 std::string Html(std::string_view s) {
   std::string out;
   for (char ch : s) switch (ch) {
@@ -80,12 +73,9 @@ std::vector<std::string> Headings(const std::vector<GradedFile>& files) {
   return {};
 }
 
-std::string Verdict(const GradedFile& f) {
-  if (f.error) return "файл не читается: " + U(*f.error);
-  return f.Passed() ? "зачтено" : "не зачтено";
-}
+}  // namespace
 
-bool EndsWith(const std::string& name, std::string_view ext) {
+bool HasExtension(std::string_view name, std::string_view ext) {
   if (name.size() < ext.size()) return false;
   for (size_t k = 0; k < ext.size(); ++k) {
     char ch = name[name.size() - ext.size() + k];
@@ -95,50 +85,31 @@ bool EndsWith(const std::string& name, std::string_view ext) {
   return true;
 }
 
-}  // namespace
+std::string GradeVerdict(const GradedFile& f) {
+  if (f.error) return "файл не читается: " + U(*f.error);
+  return f.Passed() ? "зачтено" : "не зачтено";
+}
 
-std::optional<std::string> FindImages(const std::vector<std::string>& args,
-                                      std::vector<std::string>& files) {
-  namespace fs = std::filesystem;
-  // Names are UTF-8 bytes on every system (Windows' own names are wide, and its narrow ones
-  // are in a code page that may lack Cyrillic), and found files are named with '/' as given.
-  const auto path = [](const std::string& s) {
-    return fs::path(std::u8string(s.begin(), s.end()));
-  };
-  for (const std::string& arg : args) {
-    std::error_code ec;
-    if (!fs::is_directory(path(arg), ec)) {
-      files.push_back(arg);
-      continue;
-    }
-    std::vector<std::string> found;
-    const fs::path root = path(arg);
-    for (fs::recursive_directory_iterator it(root, ec), end; !ec && it != end; it.increment(ec)) {
-      const std::u8string rel = it->path().lexically_relative(root).generic_u8string();
-      const std::string name =
-          arg + (arg.ends_with('/') ? "" : "/") + std::string(rel.begin(), rel.end());
-      if (it->is_regular_file(ec) && (EndsWith(name, ".mem") || EndsWith(name, ".hex")))
-        found.push_back(name);
-    }
-    if (ec)
-      return "папка " + Utf8Shown(arg) +
-             " не читается: " + Cp1251ToUtf8(FileErrorText(ec.value(), arg));
-    if (found.empty()) return "в папке " + Utf8Shown(arg) + " нет файлов .mem и .hex";
-    std::sort(found.begin(), found.end());
-    files.insert(files.end(), found.begin(), found.end());
-  }
-  return std::nullopt;
+std::string GradeRunLine(const LabCheck& c) {
+  std::string end = U(RunEndText(c.end, c.lines));
+  if (c.end == RunEnd::Limit) return end;
+  return end + ", " + std::to_string(c.lines) + " строк";
 }
 
 GradedFile GradeFile(Trainer& t, const std::string& path, const Lab& lab) {
-  GradedFile f{path, std::nullopt, false, {}};
-  const bool hex = EndsWith(path, ".hex");
+  const bool hex = HasExtension(path, ".hex");
   std::string bytes;
   if (const auto err = ReadFileBytes(path, bytes, hex ? SIZE_MAX : kImageSize)) {
-    f.error = FileErrorText(*err, path);
+    GradedFile f{path, FileErrorText(*err, path), false, {}};
     f.unreachable = true;  // missing, no access: not the student's file at all
     return f;
   }
+  return GradeBytes(t, path, std::move(bytes), lab);
+}
+
+GradedFile GradeBytes(Trainer& t, const std::string& path, std::string bytes, const Lab& lab) {
+  GradedFile f{path, std::nullopt, false, {}};
+  const bool hex = HasExtension(path, ".hex");
   if (hex) {
     f.error = ImportHexText(t, bytes);
   } else {
@@ -152,6 +123,33 @@ GradedFile GradeFile(Trainer& t, const std::string& path, const Lab& lab) {
   }
   if (!f.error) f.check = CheckRun(lab, t);
   return f;
+}
+
+struct Grader::State {
+  struct NullView : PanelView {
+    void ShowAddress(std::string_view) override {}
+    void ShowData(std::string_view) override {}
+    void ShowEntry(std::string_view) override {}
+    void ShowRegisters(const TRegisters&) override {}
+    void ShowFlags(const TFlags&) override {}
+    void ShowStackPointer(std::string_view) override {}
+    void ProcessEvents() override {}
+  } view;
+  Trainer t{view, [] {}};
+  Listing powerUp = PowerUpWithZeros(t);
+};
+
+Grader::Grader() : s_(std::make_unique<State>()) {}
+Grader::~Grader() = default;
+
+GradedFile Grader::Grade(const std::string& path, const Lab& lab) {
+  PowerUpAgain(s_->t, s_->powerUp);
+  return GradeFile(s_->t, path, lab);
+}
+
+GradedFile Grader::Grade(const std::string& path, std::string bytes, const Lab& lab) {
+  PowerUpAgain(s_->t, s_->powerUp);
+  return GradeBytes(s_->t, path, std::move(bytes), lab);
 }
 
 #ifdef _WIN32
@@ -169,9 +167,9 @@ std::string StudentName(const std::string& path) {
 
 std::string GradeLines(const GradedFile& f) {
   const std::string file = Utf8Shown(f.path);
-  if (f.error) return "- " + file + ": " + Verdict(f) + "\n";
-  std::string out =
-      (f.Passed() ? "+ " : "- ") + file + ": " + Verdict(f) + " (" + RunLine(f.check) + ")\n";
+  if (f.error) return "- " + file + ": " + GradeVerdict(f) + "\n";
+  std::string out = (f.Passed() ? "+ " : "- ") + file + ": " + GradeVerdict(f) + " (" +
+                    GradeRunLine(f.check) + ")\n";
   for (const LabResult& r : f.check.results)
     if (!r.met) out += "    ✗ " + U(r.text) + " — найдено: " + U(r.found) + "\n";
   return out;
@@ -215,7 +213,7 @@ std::string GradeCsv(const std::vector<GradedFile>& files) {
   for (const GradedFile& f : files) {
     out += CsvCell(StudentName(f.path));
     cell(Utf8Shown(f.path));
-    cell(Verdict(f));
+    cell(GradeVerdict(f));
     if (!f.error) {
       cell(std::to_string(f.check.lines));
       cell(std::to_string(f.check.programBytes));
@@ -250,7 +248,7 @@ std::string GradeHtml(const std::vector<GradedFile>& files, const Lab& lab) {
   for (const GradedFile& f : files) {
     out += "<tr><th scope=\"row\" title=\"" + Html(Utf8Shown(f.path)) + "\">" +
            Html(StudentName(f.path)) + "</th><td class=\"" + (f.Passed() ? "yes" : "no") + "\">" +
-           Html(Verdict(f)) + "</td>";
+           Html(GradeVerdict(f)) + "</td>";
     if (!f.error) {
       out += "<td>" + std::to_string(f.check.lines) + "</td><td>" +
              std::to_string(f.check.programBytes) + "</td>";

@@ -11,6 +11,7 @@
 //                    (missing, no access) or a folder without images
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -32,15 +33,30 @@ struct GradedFile {
   bool Passed() const { return !error && check.Passed(); }
 };
 
-// FILE arguments as a list of files: a folder stands for every .mem and .hex file in it and
-// its subfolders (either case), in name order; anything else is taken as it is. Returns what
-// is wrong (UTF-8): a folder without such files, or one that cannot be read.
-std::optional<std::string> FindImages(const std::vector<std::string>& args,
-                                      std::vector<std::string>& files);
+// Whether a file's name ends in `ext` (".hex"), in either case.
+bool HasExtension(std::string_view name, std::string_view ext);
 
 // One file on a trainer at its power-up state with every byte 00h: loaded as Open or the
 // Intel HEX import loads it (by the name's ending .hex, either case), then checked.
 GradedFile GradeFile(Trainer& t, const std::string& path, const Lab& lab);
+// The same for a file already read (the web page's grading gets the bytes from the browser).
+GradedFile GradeBytes(Trainer& t, const std::string& path, std::string bytes, const Lab& lab);
+
+// Grades file after file on one trainer, brought back to its power-up state before each, so
+// that the listing of the power-up state is built once and not once per file.
+class Grader {
+ public:
+  Grader();
+  ~Grader();
+  Grader(const Grader&) = delete;
+  Grader& operator=(const Grader&) = delete;
+  GradedFile Grade(const std::string& path, const Lab& lab);
+  GradedFile Grade(const std::string& path, std::string bytes, const Lab& lab);
+
+ private:
+  struct State;
+  std::unique_ptr<State> s_;
+};
 
 // Bytes that may or may not be UTF-8 (a file name): well-formed sequences kept, every other
 // byte shown as U+FFFD.
@@ -48,6 +64,11 @@ std::string Utf8Shown(std::string_view bytes);
 
 // The student's name: the file name without its folder and extension, in UTF-8.
 std::string StudentName(const std::string& path);
+
+// "зачтено", "не зачтено" or "файл не читается: " with Open's or the import's text.
+std::string GradeVerdict(const GradedFile& f);
+// How the run ended and its lines: "HLT, 18 строк", or "не остановилась за N строк".
+std::string GradeRunLine(const LabCheck& c);
 
 // The file's lines on the terminal: the verdict with how the run ended, then each expectation
 // that failed with the value found.

@@ -2,12 +2,13 @@
 
 #include <algorithm>
 #include <atomic>
+#include <filesystem>
 #include <ostream>
+#include <system_error>
 #include <thread>
 
 #include "files/disk.h"
 #include "machine/text.h"
-#include "panel/powerup.h"
 
 namespace tamrel {
 
@@ -17,25 +18,6 @@ bool TakesValue(const std::string& a) {
   return a == "--from" || a == "--max-lines" || a == "--set" || a == "--dump";
 }
 
-// Grades file after file on one trainer, brought back to its power-up state before each.
-struct Grader {
-  struct NullView : PanelView {
-    void ShowAddress(std::string_view) override {}
-    void ShowData(std::string_view) override {}
-    void ShowEntry(std::string_view) override {}
-    void ShowRegisters(const TRegisters&) override {}
-    void ShowFlags(const TFlags&) override {}
-    void ShowStackPointer(std::string_view) override {}
-    void ProcessEvents() override {}
-  } view;
-  Trainer t{view, [] {}};
-  Listing powerUp = PowerUpWithZeros(t);
-  GradedFile Grade(const std::string& path, const Lab& lab) {
-    PowerUpAgain(t, powerUp);
-    return GradeFile(t, path, lab);
-  }
-};
-
 std::optional<std::string> WriteReport(const std::string& path, const std::string& bytes) {
   if (const auto f = WriteFileSafely(path, bytes))
     return Utf8Shown(path) + ": " + Cp1251ToUtf8(FileErrorText(f->err, path));
@@ -43,6 +25,39 @@ std::optional<std::string> WriteReport(const std::string& path, const std::strin
 }
 
 }  // namespace
+
+std::optional<std::string> FindImages(const std::vector<std::string>& args,
+                                      std::vector<std::string>& files) {
+  namespace fs = std::filesystem;
+  // Names are UTF-8 bytes on every system (Windows' own names are wide, and its narrow ones
+  // are in a code page that may lack Cyrillic), and found files are named with '/' as given.
+  const auto path = [](const std::string& s) {
+    return fs::path(std::u8string(s.begin(), s.end()));
+  };
+  for (const std::string& arg : args) {
+    std::error_code ec;
+    if (!fs::is_directory(path(arg), ec)) {
+      files.push_back(arg);
+      continue;
+    }
+    std::vector<std::string> found;
+    const fs::path root = path(arg);
+    for (fs::recursive_directory_iterator it(root, ec), end; !ec && it != end; it.increment(ec)) {
+      const std::u8string rel = it->path().lexically_relative(root).generic_u8string();
+      const std::string name =
+          arg + (arg.ends_with('/') ? "" : "/") + std::string(rel.begin(), rel.end());
+      if (it->is_regular_file(ec) && (HasExtension(name, ".mem") || HasExtension(name, ".hex")))
+        found.push_back(name);
+    }
+    if (ec)
+      return "папка " + Utf8Shown(arg) +
+             " не читается: " + Cp1251ToUtf8(FileErrorText(ec.value(), arg));
+    if (found.empty()) return "в папке " + Utf8Shown(arg) + " нет файлов .mem и .hex";
+    std::sort(found.begin(), found.end());
+    files.insert(files.end(), found.begin(), found.end());
+  }
+  return std::nullopt;
+}
 
 std::optional<std::string> TakeGradeArgs(std::vector<std::string>& args, GradeOptions& g) {
   std::vector<std::string> rest;

@@ -12,6 +12,12 @@
 
 namespace tamrel {
 
+// FILE arguments as a list of files: a folder stands for every .mem and .hex file in it and
+// its subfolders (either case), in name order; anything else is taken as it is. Returns what
+// is wrong (UTF-8): a folder without such files, or one that cannot be read.
+std::optional<std::string> FindImages(const std::vector<std::string>& args,
+                                      std::vector<std::string>& files);
+
 struct GradeOptions {
   std::string lab, csv, html;  // file names; `lab` empty: no grading
   bool version = false;

@@ -116,6 +116,27 @@ std::string RunEndText(RunEnd end, uint64_t maxLines) {
   return R("не остановилась за ") + std::to_string(maxLines) + R(" строк");
 }
 
+std::vector<CheckLine> CheckLines(const LabCheck& check, uint64_t maxLines) {
+  const auto total = check.results.size();
+  const auto failed = static_cast<size_t>(std::count_if(check.results.begin(), check.results.end(),
+                                                        [](const LabResult& r) { return !r.met; }));
+  const std::string verdict =
+      failed == 0 ? "Задание выполнено: соблюдены все условия (" + std::to_string(total) + ")"
+                  : "Задание не выполнено: не соблюдено условий " + std::to_string(failed) +
+                        " из " + std::to_string(total);
+  std::vector<CheckLine> lines{{verdict, verdict}};
+  for (const LabResult& r : check.results) {
+    const std::string what = Cp1251ToUtf8(r.text) + " — найдено " + Cp1251ToUtf8(r.found);
+    lines.push_back(
+        {(r.met ? "✓ " : "✗ ") + what, (r.met ? "соблюдено: " : "не соблюдено: ") + what});
+  }
+  const std::string run = "Программа: " + Cp1251ToUtf8(RunEndText(check.end, maxLines)) +
+                          ", строк " + std::to_string(check.lines) + ", байтов " +
+                          std::to_string(check.programBytes);
+  lines.push_back({run, run});
+  return lines;
+}
+
 void ApplyLabData(Core& c, const Lab& lab) {
   bool changed = false;
   for (const LabBytes& d : lab.data)

@@ -103,4 +103,13 @@ void CopyForCheck(const Core& from, Trainer& to);
 // "HLT", "RST", or "не остановилась за N строк" (code page 1251).
 std::string RunEndText(RunEnd end, uint64_t maxLines);
 
+// One line of a check as a student reads it, in UTF-8 (the marks ✓ and ✗ are not in code page
+// 1251): what is shown, and what a screen reader says, the words instead of the marks.
+struct CheckLine {
+  std::string shown, spoken;
+};
+// The verdict, each expectation with ✓ or ✗ and the value found, then how the run ended, its
+// lines and the program's bytes. The window and the page show the same lines.
+std::vector<CheckLine> CheckLines(const LabCheck& check, uint64_t maxLines);
+
 }  // namespace tamrel

@@ -1,6 +1,7 @@
 # Gathers the page into OUT beside the compiled core: the page's files, the title picture,
-# the icons and the guide; then writes the service worker with the list of every file and a
-# version made of their contents, so that any change of any file makes a new version.
+# the icons, the guide and the example labs; then writes the service worker with the list of
+# every file and a version made of their contents, so that any change of any file makes a new
+# version.
 file(COPY ${SOURCE}/web/page/ DESTINATION ${OUT})
 file(COPY ${SOURCE}/app/resources/title.jpg DESTINATION ${OUT})
 file(MAKE_DIRECTORY ${OUT}/icons)
@@ -10,6 +11,9 @@ foreach(size 48 128 256)
 endforeach()
 file(COPY_FILE ${SOURCE}/data/icons/org.tamrel.TamrelEmul.svg ${OUT}/icons/tamrel.svg ONLY_IF_DIFFERENT)
 file(COPY ${SOURCE}/docs/guide DESTINATION ${OUT})
+# The example labs, for a link such as index.html?lab=labs/countdown.lab.
+file(GLOB labs ${SOURCE}/examples/*.lab)
+file(COPY ${labs} DESTINATION ${OUT}/labs)
 
 file(GLOB_RECURSE files RELATIVE ${OUT} ${OUT}/*)
 list(REMOVE_ITEM files sw.js)

@@ -14,6 +14,7 @@
 #include "machine/numtext.h"
 #include "machine/text.h"
 #include "panel/watch.h"
+#include "web/shell/lab_binding.h"
 #include "web/shell/shell.h"
 
 namespace tamrel::web {
@@ -271,6 +272,14 @@ class PageTrainer {
     return out;
   }
   double sp() const { return t_.m.SP; }
+  // Labs (web/shell/lab.h): "Открыть задание…" and "Проверить".
+  val openLab(const val& bytes) {
+    const auto err = lab_.Open(t_, FromBytes(bytes));
+    if (!err) RefreshPanel(t_);
+    return Failure(err);
+  }
+  val labText() const { return LabText(lab_); }
+  val checkLab() const { return LabCheckLines(lab_, t_); }
 
  private:
   val Loaded(const std::optional<std::string>& err) {
@@ -301,6 +310,7 @@ class PageTrainer {
   ChangeWatch watch_;
   std::string status_;  // "Состояние", in code page 1251
   bool entryProblemShown_ = false;
+  PageLab lab_;
 };
 
 EMSCRIPTEN_BINDINGS(tamrel) {
@@ -347,7 +357,11 @@ EMSCRIPTEN_BINDINGS(tamrel) {
       .function("memoryRow", &PageTrainer::memoryRow)
       .function("memoryAddress", &PageTrainer::memoryAddress)
       .function("stackWords", &PageTrainer::stackWords)
-      .function("sp", &PageTrainer::sp);
+      .function("sp", &PageTrainer::sp)
+      // Labs.
+      .function("openLab", &PageTrainer::openLab)
+      .function("labText", &PageTrainer::labText)
+      .function("checkLab", &PageTrainer::checkLab);
 }
 
 }  // namespace tamrel::web

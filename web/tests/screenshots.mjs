@@ -1,5 +1,6 @@
 // The page's screenshots in docs/screenshots/: the countdown example opened, run to a
-// breakpoint, at 1280 × 800 (the window's layout) and 390 × 844 (a phone: one column).
+// breakpoint, at 1280 × 800 (the window's layout) and 390 × 844 (a phone: one column); a lab
+// checked, and the grading page.
 //   node screenshots.mjs SITE OUTDIR
 import fs from 'node:fs';
 import path from 'node:path';
@@ -29,7 +30,34 @@ try {
     await page.screenshot({ path: path.join(out, `web-${w}x${h}.png`) });
     await page.close();
   }
+  await labScreenshots();
 } finally {
   await b.close();
   server.close();
+}
+
+// The lab check (a wrong countdown: INR A left out) beside the trainer, and the grading page
+// with the example images graded against the countdown lab.
+async function labScreenshots() {
+  const page = await openPage(b, `${server.url}index.html?lab=labs/countdown.lab`, { width: 1280, height: 800, deviceScaleFactor: 1 });
+  await page.waitForFunction(() => window.tamrel.labReady);
+  const wrong = fs.readFileSync(example);
+  wrong[4] = 0;
+  await page.evaluate(async (data) => {
+    window.tamrel.core.openImage(new Uint8Array(data));
+    await window.tamrel.actions.checkLab();
+  }, [...wrong]);
+  await frames(page, 3);
+  await page.screenshot({ path: path.join(out, 'web-lab-check.png') });
+  await page.close();
+  const g = await b.newPage();
+  await g.setViewport({ width: 1280, height: 800, deviceScaleFactor: 1 });
+  await g.goto(`${server.url}grade.html`);
+  await g.waitForFunction(() => window.grading && window.grading.ready);
+  await (await g.$('#labInput')).uploadFile(path.resolve(here, '../../examples/countdown.lab'));
+  const images = fs.readdirSync(path.dirname(example)).filter((f) => f.endsWith('.mem'));
+  await (await g.$('#filesInput')).uploadFile(...images.map((f) => path.join(path.dirname(example), f)));
+  await g.waitForFunction(() => window.graded);
+  await g.screenshot({ path: path.join(out, 'web-grade.png'), fullPage: true });
+  await g.close();
 }

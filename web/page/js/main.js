@@ -7,6 +7,7 @@ import * as dialogs from './dialogs.js';
 import { download, readFile, stem } from './files.js';
 import { Runner } from './run.js';
 import * as see from './see.js';
+import { Labs } from './lab.js';
 
 const $ = (id) => document.getElementById(id);
 
@@ -21,7 +22,7 @@ const SAVE_STATE_QUESTION = 'Сохранить текущее состояни�
 // typed character goes into it right after).
 const shown = { address: '', data: '', stackPointer: '', registers: [], flags: [] };
 let frame = 0;
-let core, grid, runner, menus;
+let core, grid, runner, menus, labs;
 let typedAtSave = 0; // the core's edit count at load or the last Save: a new version waits for it
 let name = 'program'; // the name downloads get: the last file opened, or "program"
 
@@ -297,7 +298,8 @@ function dropFiles() {
     e.preventDefault();
     document.body.classList.remove('dragging');
     const file = e.dataTransfer.files[0];
-    if (file) mayLeave().then((go) => go && openWith(file, /\.hex$/i.test(file.name) ? 'import' : /\.(txt|asm)$/i.test(file.name) ? 'program' : 'open'));
+    if (file && /\.lab$/i.test(file.name)) labs.openFile(file);
+    else if (file) mayLeave().then((go) => go && openWith(file, /\.hex$/i.test(file.name) ? 'import' : /\.(txt|asm)$/i.test(file.name) ? 'program' : 'open'));
   });
 }
 
@@ -322,6 +324,8 @@ async function main() {
   runner = new Runner(core, schedule, [$('Edit1'), $('Edit2'), $('Label1'), $('StatusLine')]);
   see.buildMenu(core);
   menus = new MenuBar($('menubar'), (a) => actions[a]());
+  labs = new Labs(core, act, runner);
+  Object.assign(actions, labs.actions);
   entryKeys();
   flagBoxes();
   dropFiles();
@@ -350,6 +354,8 @@ async function main() {
   offline();
   // For the tests: the core and the page's own actions.
   window.tamrel = { core, actions, keypadKey, runner, grid, shown, memory, ready: true };
+  window.tamrel.labs = labs;
+  labs.fromAddress().then(() => { window.tamrel.labReady = true; });
 }
 
 main().catch((e) => {
