@@ -158,6 +158,7 @@ try {
     ['STEP NOP, nothing changed', null, 'F7', [], ['']],
     ['a click on CY', null, 'CY', [], ['CY']],
     ['RUN to HLT', ['MVI A, 01', 'ORA A', 'MVI B, 03', 'DCR B', 'JNZ 8205', 'HLT'], 'F8', ['B 00', 'CY - Перенос: нет'], []],
+    ['a RUN at full speed, stopped by RST', ['LHLD 8300', 'INR B', 'JMP 8200'], 'RST', [], []],
     ['a slow RUN to HLT', ['MVI A, 01', 'ORA A', 'MVI B, 40', 'DCR B', 'JNZ 8205', 'MVI B, 77', 'HLT'], SLOW, ['B 77'], []],
   ];
   for (const [what, lines, key, say, never] of tells) {
@@ -165,6 +166,11 @@ try {
     await heard();
     const before = await machine();
     if (key === 'CY') await page.click('#CheckBox1');
+    else if (key === 'RST') {
+      await press('F8');
+      await new Promise((r) => setTimeout(r, 300));
+      await press('F5');
+    }
     else if (key === SLOW) {
       await menu('DebugMenu', 'Скорость', SLOW);
       await press('F8');
@@ -249,6 +255,26 @@ try {
   const away = await pcRows();
   await press('g', 'Control');
   check(away.length === 0 && JSON.stringify(await pcRows()) === '["820B"]', 'Ctrl+G brings the PC row into view');
+
+  // --- "Память и стек" on a phone: the whole screen, nothing sideways, closed by button or Escape ---
+  const phone = await openPage(b, server.url, { width: 390, height: 844, isMobile: true, hasTouch: true });
+  for (const how of ['its button', 'Escape']) {
+    await phone.evaluate(() => window.tamrel.actions.memory());
+    await frames(phone);
+    const fit = await phone.evaluate(() => {
+      const d = document.getElementById('MemoryWindow').getBoundingClientRect();
+      const close = document.getElementById('memoryClose').getBoundingClientRect();
+      const grid = document.getElementById('memoryBytes');
+      const wide = [...document.querySelectorAll('#MemoryWindow *')].filter((e) => e.getBoundingClientRect().right > innerWidth);
+      return [d.width === innerWidth && d.height === innerHeight, document.documentElement.scrollWidth <= innerWidth,
+        grid.scrollWidth <= grid.clientWidth, wide.length === 0, close.width >= 44 && close.height >= 44];
+    });
+    if (how === 'its button') await phone.click('#memoryClose');
+    else await phone.keyboard.press('Escape');
+    const open = await phone.$eval('#MemoryWindow', (d) => d.open);
+    check(fit.every(Boolean) && !open, `390 × 844: the memory window fills the screen, nothing scrolls sideways (${fit}), ${how} closes it`);
+  }
+  check(phone.errors.length === 0, `no script errors on the phone (${phone.errors.join('; ')})`);
 
   const sw = await (await fetch(`${server.url}sw.js`)).text();
   check(['js/see.js', 'js/memory.js', 'see.css'].every((f) => sw.includes(`'${f}'`)), 'the service worker caches the new files');

@@ -1,7 +1,8 @@
 // Seeing the machine work, as the window shows it: the PC's row in the listing, the status
 // line "Состояние", slow motion ("Скорость"), the memory window "Память и стек", the entry
 // line's dead ends, step back only when there is something to undo, the keypad by keyboard,
-// and a screen reader told what a STEP or RUN changed in "Регистры" and "Признаки". The core says what to show (panel/watch.h); this draws it.
+// and a screen reader told what a STEP or RUN changed in "Регистры" and "Признаки". The core
+// says what to show (panel/watch.h); this draws it.
 import { MemoryView } from './memory.js';
 import { busy } from './dialogs.js';
 import { letterOf } from './menu.js';
@@ -44,7 +45,9 @@ export function start(c, g, r, s, a, menus) {
     if (item.dataset.action) actions[item.dataset.action] = () => speed(item);
   keypadKeys();
   // A box the user clicks speaks for itself.
-  flagBoxes().forEach((box, i) => box.addEventListener('change', () => { if (told) told[told.length - 5 + i] = flagWords(box); }));
+  flagBoxes().forEach((box, i) => box.addEventListener('change', () => {
+    if (told) told[told.length - 5 + i] = flagWords(box);
+  }));
   document.addEventListener('keydown', keys);
   $('Edit3').addEventListener('input', schedule);
   return memory;
