@@ -134,6 +134,62 @@ try {
   check(!running && (await status()).startsWith('остановлено клавишей RST'), `RST stops a slow RUN at once ("${await status()}")`);
   await menu('DebugMenu', 'Скорость', 'Полная');
 
+  // --- a screen reader hears what STEP and RUN changed in "Регистры" and "Признаки" ---
+  await page.evaluate(() => {
+    const region = document.getElementById('RegisterChanges');
+    window.heard = [];
+    new MutationObserver(() => window.heard.push(region.textContent))
+      .observe(region, { childList: true, characterData: true, subtree: true });
+  });
+  // Each register and flag box as "name value", by the grid's row headers and the boxes' captions.
+  const machine = () => page.evaluate(() => [...document.querySelectorAll('#StringGrid2 [data-reg]')]
+    .map((c) => `${c.previousSibling.textContent} ${c.textContent}`)
+    .concat([1, 2, 3, 4, 5].map((i) => document.getElementById(`CheckBox${i}`))
+      .map((b) => `${b.parentElement.textContent.trim()}: ${b.checked ? 'да' : 'нет'}`)));
+  const heard = () => page.evaluate(() => window.heard.splice(0));
+  const SLOW = '100 строк в секунду';
+  // What is done, the words that must be heard, the words never heard. Besides, a STEP or RUN
+  // is heard once, saying exactly what changed (a box the user clicks says itself); a slow RUN
+  // at most once a second, its last words the final state.
+  const tells = [
+    ['STEP MVI A, 05', ['MVI A, 05', 'ORA A', 'SUB A', 'NOP', 'HLT'], 'F7', ['A 05'], ['Z - нуль']],
+    ['STEP ORA A', null, 'F7', [], ['A ']],
+    ['STEP SUB A', null, 'F7', ['A 00', 'Z - нуль: да'], ['B ']],
+    ['STEP NOP, nothing changed', null, 'F7', [], ['']],
+    ['a click on CY', null, 'CY', [], ['CY']],
+    ['RUN to HLT', ['MVI A, 01', 'ORA A', 'MVI B, 03', 'DCR B', 'JNZ 8205', 'HLT'], 'F8', ['B 00', 'CY - Перенос: нет'], []],
+    ['a RUN at full speed, stopped by RST', ['LHLD 8300', 'INR B', 'JMP 8200'], 'RST', [], []],
+    ['a slow RUN to HLT', ['MVI A, 01', 'ORA A', 'MVI B, 40', 'DCR B', 'JNZ 8205', 'MVI B, 77', 'HLT'], SLOW, ['B 77'], []],
+  ];
+  for (const [what, lines, key, say, never] of tells) {
+    if (lines) await program(lines);
+    await heard();
+    const before = await machine();
+    if (key === 'CY') await page.click('#CheckBox1');
+    else if (key === 'RST') {
+      await press('F8');
+      await new Promise((r) => setTimeout(r, 300));
+      await press('F5');
+    }
+    else if (key === SLOW) {
+      await menu('DebugMenu', 'Скорость', SLOW);
+      await press('F8');
+    } else await press(key);
+    await ended();
+    await frames(page);
+    const after = await machine();
+    const changed = after.filter((w, i) => w !== before[i] && !(key === 'CY' && w.startsWith('CY')));
+    const words = await heard();
+    const last = words.length ? words[words.length - 1] : '';
+    const all = words.join(', ').split(', ');
+    const right = key === SLOW ? words.length >= 1 && words.length <= 4 && last.split(', ').every((w) => after.includes(w))
+      : JSON.stringify(words) === JSON.stringify(changed.length ? [changed.join(', ')] : []);
+    check(right && say.every((w) => all.includes(w)) && never.every((w) => !words.some((t) => t.includes(w))),
+      `${what}: the screen reader hears ${JSON.stringify(words)} (changed: ${changed.join(', ')})`);
+    if (key === SLOW) await menu('DebugMenu', 'Скорость', 'Полная');
+  }
+  check((await ax(page, 'status')).length >= 4, 'the changes are told in a live region');
+
   // --- the memory window: bytes, marks, go to an address, following edits ---
   await program(['LXI H, 8300', 'MVI A, 01', 'MOV M, A', 'STA 8301', 'HLT']);
   await press('F8');
@@ -199,6 +255,26 @@ try {
   const away = await pcRows();
   await press('g', 'Control');
   check(away.length === 0 && JSON.stringify(await pcRows()) === '["820B"]', 'Ctrl+G brings the PC row into view');
+
+  // --- "Память и стек" on a phone: the whole screen, nothing sideways, closed by button or Escape ---
+  const phone = await openPage(b, server.url, { width: 390, height: 844, isMobile: true, hasTouch: true });
+  for (const how of ['its button', 'Escape']) {
+    await phone.evaluate(() => window.tamrel.actions.memory());
+    await frames(phone);
+    const fit = await phone.evaluate(() => {
+      const d = document.getElementById('MemoryWindow').getBoundingClientRect();
+      const close = document.getElementById('memoryClose').getBoundingClientRect();
+      const grid = document.getElementById('memoryBytes');
+      const wide = [...document.querySelectorAll('#MemoryWindow *')].filter((e) => e.getBoundingClientRect().right > innerWidth);
+      return [d.width === innerWidth && d.height === innerHeight, document.documentElement.scrollWidth <= innerWidth,
+        grid.scrollWidth <= grid.clientWidth, wide.length === 0, close.width >= 44 && close.height >= 44];
+    });
+    if (how === 'its button') await phone.click('#memoryClose');
+    else await phone.keyboard.press('Escape');
+    const open = await phone.$eval('#MemoryWindow', (d) => d.open);
+    check(fit.every(Boolean) && !open, `390 × 844: the memory window fills the screen, nothing scrolls sideways (${fit}), ${how} closes it`);
+  }
+  check(phone.errors.length === 0, `no script errors on the phone (${phone.errors.join('; ')})`);
 
   const sw = await (await fetch(`${server.url}sw.js`)).text();
   check(['js/see.js', 'js/memory.js', 'see.css'].every((f) => sw.includes(`'${f}'`)), 'the service worker caches the new files');

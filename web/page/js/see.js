@@ -1,7 +1,8 @@
 // Seeing the machine work, as the window shows it: the PC's row in the listing, the status
 // line "Состояние", slow motion ("Скорость"), the memory window "Память и стек", the entry
-// line's dead ends, step back only when there is something to undo, and the keypad by
-// keyboard. The core says what to show (panel/watch.h); this draws it.
+// line's dead ends, step back only when there is something to undo, the keypad by keyboard,
+// and a screen reader told what a STEP or RUN changed in "Регистры" and "Признаки". The core
+// says what to show (panel/watch.h); this draws it.
 import { MemoryView } from './memory.js';
 import { busy } from './dialogs.js';
 import { letterOf } from './menu.js';
@@ -9,6 +10,10 @@ import { letterOf } from './menu.js';
 const $ = (id) => document.getElementById(id);
 let core, grid, runner, schedule, memory, actions;
 let checkedEntry = null; // the entry line's text last checked
+let told = null; // the registers and flag boxes as a screen reader last heard them
+let toldAt = -Infinity; // when
+let later = 0; // the timer of a change held back during a slow RUN
+const TELL_EVERY_MS = 1000; // a slow RUN speaks at most this often, its latest state
 
 // The speed entries, from the core's list of speeds; before the menu bar is made.
 export function buildMenu(c) {
@@ -39,6 +44,10 @@ export function start(c, g, r, s, a, menus) {
   for (const item of $('SpeedMenu').children)
     if (item.dataset.action) actions[item.dataset.action] = () => speed(item);
   keypadKeys();
+  // A box the user clicks speaks for itself.
+  flagBoxes().forEach((box, i) => box.addEventListener('change', () => {
+    if (told) told[told.length - 5 + i] = flagWords(box);
+  }));
   document.addEventListener('keydown', keys);
   $('Edit3').addEventListener('input', schedule);
   return memory;
@@ -123,6 +132,30 @@ export function draw() {
   if ($('StatusLine').textContent !== status) $('StatusLine').textContent = status;
   document.querySelector('[data-action="stepBack"]').setAttribute('aria-disabled', String(!core.canStepBack()));
   memory.draw();
+  tellChanges();
+}
+
+const flagBoxes = () => [1, 2, 3, 4, 5].map((i) => $(`CheckBox${i}`));
+const flagWords = (box) => `${box.parentElement.textContent.trim()}: ${box.checked ? 'да' : 'нет'}`;
+
+// The changed registers and flags in the live region "RegisterChanges", as the window tells of
+// each changed cell and box: "A 05, Z - нуль: да". Nothing while a RUN goes at full speed (its
+// end says what it changed), nothing when nothing changed.
+function tellChanges() {
+  if (core.running() && !runner.slow) return;
+  const now = [...$('StringGrid2').querySelectorAll('[data-reg]')]
+    .map((cell) => `${cell.previousSibling.textContent} ${cell.textContent}`)
+    .concat(flagBoxes().map(flagWords));
+  const wait = toldAt + TELL_EVERY_MS - performance.now();
+  if (told && core.running() && wait > 0) {
+    later ||= setTimeout(() => { later = 0; schedule(); }, wait);
+    return;
+  }
+  const changed = told ? now.filter((w, i) => w !== told[i]) : [];
+  told = now;
+  if (!changed.length) return;
+  $('RegisterChanges').textContent = changed.join(', ');
+  toldAt = performance.now();
 }
 
 // While a keypad key has the focus: a hex digit presses its key, Enter presses NEXT, Escape
