@@ -93,8 +93,10 @@ async function pageRun(page, actions) {
         await kb.press('Backspace');
         break;
       case 'key':
-        if (FKEY[arg]) await kb.press(FKEY[arg]);
-        else if (rand() < 0.1) await page.click(`#Button${KEYPAD.indexOf(arg) + 6}`);
+        if (FKEY[arg]) {
+          await kb.press(FKEY[arg]);
+          if (arg === 'ADDR' || arg === 'MEM') inEntry = false; // F2 and F3 take the focus to the keypad
+        } else if (rand() < 0.1) await page.click(`#Button${KEYPAD.indexOf(arg) + 6}`);
         else await page.evaluate((k) => window.tamrel.keypadKey(k), arg); // what a click calls
         break;
       case 'run':
