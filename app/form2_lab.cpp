@@ -10,26 +10,13 @@
 #include "app/form2.h"
 #include "app/options.h"
 #include "files/disk.h"
+#include "panel/quiet.h"
 
 namespace tamrel {
 
 namespace {
 
 const QString kLabFilter = QStringLiteral("Задания (*.lab)");
-
-// A trainer of its own for the check, showing nothing: the window's views stay as they are.
-struct CheckTrainer {
-  struct QuietView : PanelView {
-    void ShowAddress(std::string_view) override {}
-    void ShowData(std::string_view) override {}
-    void ShowEntry(std::string_view) override {}
-    void ShowRegisters(const TRegisters&) override {}
-    void ShowFlags(const TFlags&) override {}
-    void ShowStackPointer(std::string_view) override {}
-    void ProcessEvents() override {}
-  } view;
-  Trainer t{view, [] {}};
-};
 
 // The lab in the file, or the text the error box shows.
 std::variant<Lab, std::string> ReadLabFile(const std::string& path) {
@@ -83,7 +70,7 @@ void TForm2::CheckLabClick() {
     QTimer::singleShot(0, this, [this] { CheckLabClick(); });
     return;
   }
-  const auto copy = std::make_unique<CheckTrainer>();
+  const auto copy = std::make_unique<QuietTrainer>();
   CopyForCheck(t_, copy->t);
   LabView->ShowCheck(CheckRun(*lab_, copy->t), lab_->maxLines);
 }

@@ -9,6 +9,7 @@
 #include "files/memfile.h"
 #include "machine/text.h"
 #include "panel/powerup.h"
+#include "panel/quiet.h"
 
 namespace tamrel {
 
@@ -125,17 +126,7 @@ GradedFile GradeBytes(Trainer& t, const std::string& path, std::string bytes, co
   return f;
 }
 
-struct Grader::State {
-  struct NullView : PanelView {
-    void ShowAddress(std::string_view) override {}
-    void ShowData(std::string_view) override {}
-    void ShowEntry(std::string_view) override {}
-    void ShowRegisters(const TRegisters&) override {}
-    void ShowFlags(const TFlags&) override {}
-    void ShowStackPointer(std::string_view) override {}
-    void ProcessEvents() override {}
-  } view;
-  Trainer t{view, [] {}};
+struct Grader::State : QuietTrainer {
   Listing powerUp = PowerUpWithZeros(t);
 };
 

@@ -3,25 +3,9 @@
 #include <memory>
 #include <variant>
 
+#include "panel/quiet.h"
+
 namespace tamrel::web {
-
-namespace {
-
-// A trainer of its own for the check, showing nothing: the page's views stay as they are.
-struct CheckTrainer {
-  struct QuietView : PanelView {
-    void ShowAddress(std::string_view) override {}
-    void ShowData(std::string_view) override {}
-    void ShowEntry(std::string_view) override {}
-    void ShowRegisters(const TRegisters&) override {}
-    void ShowFlags(const TFlags&) override {}
-    void ShowStackPointer(std::string_view) override {}
-    void ProcessEvents() override {}
-  } view;
-  Trainer t{view, [] {}};
-};
-
-}  // namespace
 
 std::optional<std::string> PageLab::Open(Trainer& t, std::string_view text) {
   auto read = ReadLab(text);
@@ -33,7 +17,7 @@ std::optional<std::string> PageLab::Open(Trainer& t, std::string_view text) {
 
 std::optional<LabCheck> PageLab::Check(const Trainer& t) const {
   if (!lab_) return std::nullopt;
-  const auto copy = std::make_unique<CheckTrainer>();
+  const auto copy = std::make_unique<QuietTrainer>();
   CopyForCheck(t, copy->t);
   return CheckRun(*lab_, copy->t);
 }
