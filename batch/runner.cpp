@@ -10,29 +10,12 @@
 #include "machine/numtext.h"
 #include "machine/text.h"
 #include "panel/powerup.h"
+#include "panel/quiet.h"
 #include "panel/trainer.h"
 
 namespace tamrel {
 
 namespace {
-
-// Shows nothing, but keeps what the data display showed as a program's run ended: RUN blanks
-// it, the monitor routine 0294 writes it, and the refresh at the end of the run (one more
-// ShowData, the last of the run) overwrites it, so the text before that last one is kept.
-class BatchView : public PanelView {
- public:
-  std::string data, shownBefore;
-  void ShowAddress(std::string_view) override {}
-  void ShowData(std::string_view text) override {
-    shownBefore = std::move(data);
-    data = text;
-  }
-  void ShowEntry(std::string_view) override {}
-  void ShowRegisters(const TRegisters&) override {}
-  void ShowFlags(const TFlags&) override {}
-  void ShowStackPointer(std::string_view) override {}
-  void ProcessEvents() override {}
-};
 
 bool IsHexFile(const std::string& path) {
   return path.size() >= 4 && AsciiUpper(std::string_view(path).substr(path.size() - 4)) == ".HEX";
@@ -84,7 +67,7 @@ void Field(std::string& out, const char* name, std::string_view cp1251Text) {
 }  // namespace
 
 struct BatchRunner::State {
-  BatchView view;
+  DataKeepingView view;
   Trainer t;
   Listing powerUp;
   State() : t(view, NoSleep), powerUp(PowerUpWithZeros(t)) {

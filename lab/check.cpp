@@ -8,6 +8,7 @@
 #include "listing/opcodes.h"
 #include "machine/numtext.h"
 #include "machine/text.h"
+#include "panel/quiet.h"
 
 namespace tamrel {
 
@@ -16,24 +17,6 @@ namespace {
 std::string R(std::string_view utf8) { return Utf8ToCp1251Replacing(utf8, '?'); }
 
 void NoSleep() {}
-
-// Keeps what the data display showed as the run ended: RUN blanks it, the monitor routine 0294
-// writes it, and the refresh after the run (the last ShowData) overwrites it, so the text
-// before the last one is the one kept.
-class CheckView : public PanelView {
- public:
-  std::string data, shownBefore;
-  void ShowAddress(std::string_view) override {}
-  void ShowData(std::string_view text) override {
-    shownBefore = std::move(data);
-    data = text;
-  }
-  void ShowEntry(std::string_view) override {}
-  void ShowRegisters(const TRegisters&) override {}
-  void ShowFlags(const TFlags&) override {}
-  void ShowStackPointer(std::string_view) override {}
-  void ProcessEvents() override {}
-};
 
 constexpr std::string_view kRegisterNames[] = {"A", "B", "C", "D", "E", "H", "L", "PC", "SP"};
 constexpr std::string_view kFlagNames[] = {"CY", "P", "AC", "Z", "S"};
@@ -214,7 +197,7 @@ LabCheck CheckRun(const Lab& lab, Trainer& t) {
   PackFlags(m);
   LabCheck check{RunEnd::Limit, 0, ProgramBytes(m.Mem, m.PC), {}};
 
-  CheckView view;
+  DataKeepingView view;
   PanelView* const ownView = std::exchange(t.view, &view);
   void (*const ownSleep)() = std::exchange(t.sleep1ms, NoSleep);
   const bool ownHistory = std::exchange(t.history.enabled, false);
