@@ -7,21 +7,13 @@
 #include <vector>
 
 #include "core/view.h"
+#include "panel/quiet.h"
 
 namespace tamrel::test {
 
 inline void NoSleep() {}
 
-class NullView : public PanelView {
- public:
-  void ShowAddress(std::string_view) override {}
-  void ShowData(std::string_view) override {}
-  void ShowEntry(std::string_view) override {}
-  void ShowRegisters(const TRegisters&) override {}
-  void ShowFlags(const TFlags&) override {}
-  void ShowStackPointer(std::string_view) override {}
-  void ProcessEvents() override {}
-};
+using NullView = QuietView;
 
 struct RecordingView : PanelView {
   std::string address, data, entry, stackPointer;
