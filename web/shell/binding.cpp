@@ -25,18 +25,6 @@ namespace {
 
 void NoPause() {}  // NOP's millisecond is the page's own timer
 
-val Bytes(const std::string& b) {
-  val out = val::global("Uint8Array").new_(b.size());
-  out.call<void>("set", val(emscripten::typed_memory_view(
-                            b.size(), reinterpret_cast<const uint8_t*>(b.data()))));
-  return out;
-}
-
-std::string FromBytes(const val& array) {
-  const auto v = emscripten::convertJSArrayToNumberVector<uint8_t>(array);
-  return std::string(v.begin(), v.end());
-}
-
 val Failure(const std::optional<std::string>& err) {
   return err ? val(Cp1251ToUtf8(*err)) : val::null();
 }

@@ -15,6 +15,15 @@ using emscripten::val;
 
 namespace {
 
+val Title(const Lab& lab) {
+  val out = val::object();
+  out.set("title", Cp1251ToUtf8(lab.title));
+  out.set("task", Cp1251ToUtf8(lab.task));
+  return out;
+}
+
+}  // namespace
+
 std::string FromBytes(const val& array) {
   const auto v = emscripten::convertJSArrayToNumberVector<uint8_t>(array);
   return std::string(v.begin(), v.end());
@@ -26,15 +35,6 @@ val Bytes(const std::string& b) {
                             b.size(), reinterpret_cast<const uint8_t*>(b.data()))));
   return out;
 }
-
-val Title(const Lab& lab) {
-  val out = val::object();
-  out.set("title", Cp1251ToUtf8(lab.title));
-  out.set("task", Cp1251ToUtf8(lab.task));
-  return out;
-}
-
-}  // namespace
 
 val LabText(const PageLab& lab) { return lab.Get() ? Title(*lab.Get()) : val::null(); }
 
@@ -69,8 +69,9 @@ class PageGrader {
   val labText() const { return lab_ ? Title(*lab_) : val::null(); }
   void clear() { files_.clear(); }
   // One student's file by its name (a folder's files by their path in it), as the batch runner
-  // grades it; its row of the table.
+  // grades it; its row of the table (null before a lab is set).
   val grade(const std::string& path, const val& bytes) {
+    if (!lab_) return val::null();
     files_.push_back(grader_.Grade(path, FromBytes(bytes), *lab_));
     const GradedFile& f = files_.back();
     val row = val::object();
@@ -97,7 +98,7 @@ class PageGrader {
   }
   std::string summary() const { return GradeSummary(files_); }
   val csv() const { return Bytes(GradeCsv(files_)); }
-  val html() const { return Bytes(GradeHtml(files_, *lab_)); }
+  val html() const { return lab_ ? Bytes(GradeHtml(files_, *lab_)) : val::null(); }
 
  private:
   std::optional<Lab> lab_;

@@ -4,9 +4,16 @@
 
 #include <emscripten/val.h>
 
+#include <string>
+
 #include "web/shell/lab.h"
 
 namespace tamrel::web {
+
+// Files cross between the page and the core as bytes: a JavaScript array of them in, a
+// Uint8Array out.
+std::string FromBytes(const emscripten::val& array);
+emscripten::val Bytes(const std::string& bytes);
 
 // {title, task} of the open lab (UTF-8), or null.
 emscripten::val LabText(const PageLab& lab);
