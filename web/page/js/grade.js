@@ -1,20 +1,33 @@
 // The grading page: a teacher gives the lab and the students' files (dropped on the page, or
 // chosen with the file inputs, a whole folder too), and the core grades them one by one as
-// `tamrel-batch --lab` does (batch/grade.h compiled to WebAssembly), with the page's event loop
-// running between two files, so that a long class shows its progress and the page stays
-// responsive. The table, the summary, the CSV and the HTML report are the batch runner's.
+// `tamrel-batch --lab` does (batch/grade.h compiled to WebAssembly), in a worker (js/grade-worker.js),
+// so that a long class shows its progress and the page stays responsive however long a
+// student's program runs. The table, the summary, the CSV and the HTML report are the batch
+// runner's.
 //
 // The files are graded in the order of their names (their paths in a chosen folder), as the
 // batch runner takes a folder's files; a file's name in the reports is its name, or its path
 // in the folder ("класс/Иванов.mem"), so that `tamrel-batch --lab task.lab --csv out.csv класс`
 // writes the same bytes for the same folder.
-import TamrelCore from '../tamrel-core.mjs';
 import * as dialogs from './dialogs.js';
 import { download, readFile, stem } from './files.js';
 
 const $ = (id) => document.getElementById(id);
 
-let grader;
+// The worker's Grader: each call a message, its answers in the order asked.
+const worker = new Worker(new URL('./grade-worker.js', import.meta.url), { type: 'module' });
+const waiting = [];
+worker.onmessage = (e) => {
+  const { resolve, reject } = waiting.shift();
+  if ('error' in e.data) reject(new Error(e.data.error));
+  else resolve(e.data.value);
+};
+const grader = new Proxy({}, {
+  get: (_, op) => (...args) => new Promise((resolve, reject) => {
+    waiting.push({ resolve, reject });
+    worker.postMessage({ op, args });
+  }),
+});
 let labName = 'class';
 let works = []; // [{ path, file }] in the order they are graded
 let generation = 0; // a newer grading makes an older one stop
@@ -28,10 +41,10 @@ function byName(a, b) {
 }
 
 async function setLab(file) {
-  const err = grader.setLab(await readFile(file));
+  const err = await grader.setLab(await readFile(file));
   if (err !== null) return dialogs.error(err);
   labName = stem(file.name);
-  const { title, task } = grader.labText();
+  const { title, task } = await grader.labText();
   $('labTitle').textContent = title;
   $('labTask').textContent = task;
   $('lab').hidden = false;
@@ -81,7 +94,7 @@ function addRow(r) {
 
 async function grade() {
   const mine = ++generation;
-  if (!grader.labText() || !works.length) return;
+  if (!(await grader.labText()) || !works.length || mine !== generation) return;
   grader.clear();
   $('table').tHead.replaceChildren();
   $('table').tBodies[0].replaceChildren();
@@ -93,11 +106,10 @@ async function grade() {
   for (let i = 0; i < works.length; i++) {
     progress.value = i;
     $('progressText').textContent = `Проверено ${i} из ${works.length}`;
-    // The page draws and takes events before each file.
-    await new Promise((r) => setTimeout(r, 0));
     const bytes = await readFile(works[i].file).catch(() => new Uint8Array(0));
     if (mine !== generation) return;
-    const row = grader.grade(works[i].path, bytes);
+    const row = await grader.grade(works[i].path, bytes);
+    if (mine !== generation) return;
     if (!headed && row.loaded) { head(row); headed = true; }
     addRow(row);
   }
@@ -105,7 +117,7 @@ async function grade() {
   const columns = $('table').tHead.rows[0] ? $('table').tHead.rows[0].cells.length : 5;
   for (const c of $('table').querySelectorAll('td.rest')) c.colSpan = columns - 2;
   $('progressBox').hidden = true;
-  $('summary').textContent = grader.summary();
+  $('summary').textContent = await grader.summary();
   $('result').hidden = false;
   window.graded = true; // for the tests
 }
@@ -119,8 +131,7 @@ function files(list) {
 }
 
 async function main() {
-  const module = await TamrelCore();
-  grader = new module.Grader();
+  await grader.labText(); // the worker's core is compiled and ready
   $('labInput').addEventListener('change', (e) => e.target.files[0] && setLab(e.target.files[0]));
   $('filesInput').addEventListener('change', (e) => setWorks(e.target.files, false));
   $('folderInput').addEventListener('change', (e) => setWorks(e.target.files, true));
@@ -131,8 +142,8 @@ async function main() {
     document.body.classList.remove('dragging');
     files(e.dataTransfer.files);
   });
-  $('csvButton').addEventListener('click', () => download(grader.csv(), `${labName}.csv`, 'text/csv;charset=utf-8'));
-  $('htmlButton').addEventListener('click', () => download(grader.html(), `${labName}.html`, 'text/html;charset=utf-8'));
+  $('csvButton').addEventListener('click', async () => download(await grader.csv(), `${labName}.csv`, 'text/csv;charset=utf-8'));
+  $('htmlButton').addEventListener('click', async () => download(await grader.html(), `${labName}.html`, 'text/html;charset=utf-8'));
   if ('serviceWorker' in navigator) navigator.serviceWorker.register('sw.js', { updateViaCache: 'none' }).catch(() => {});
   window.grading = { files, ready: true }; // for the tests
 }
