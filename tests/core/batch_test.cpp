@@ -16,6 +16,7 @@
 #include "files/memfile.h"
 #include "listing/opcodes.h"
 #include "machine/numtext.h"
+#include "support/batch_call.h"
 #include "support/files.h"
 #include "support/started_trainer.h"
 
@@ -43,17 +44,6 @@ struct Class {
     return dir / name;
   }
 };
-
-struct Outcome {
-  int status;
-  std::string out, err;
-};
-
-Outcome Batch(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  const int status = BatchMain(args, out, err);
-  return {status, out.str(), err.str()};
-}
 
 // The raw value of a field of a JSON report: a string without its quotes, or a number.
 std::string Field(const std::string& json, const std::string& name) {

@@ -9,6 +9,7 @@
 #include "batch/batch.h"
 #include "files/ihex.h"
 #include "files/memfile.h"
+#include "support/batch_call.h"
 #include "support/files.h"
 #include "support/started_trainer.h"
 
@@ -16,17 +17,6 @@ namespace tamrel {
 namespace {
 
 const std::string kLab = std::string(TAMREL_EXAMPLES_DIR) + "/table-sum.lab";
-
-struct Outcome {
-  int status;
-  std::string out, err;
-};
-
-Outcome Batch(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  const int status = BatchMain(args, out, err);
-  return {status, out.str(), err.str()};
-}
 
 size_t Count(const std::string& s, const std::string& what) {
   size_t n = 0;
