@@ -95,3 +95,15 @@ export function check(cond, what) {
 }
 
 export const site = process.argv[2] || path.resolve(path.dirname(new URL(import.meta.url).pathname), '../../build-web/site');
+
+// BM_ExecuteLoop's reference program, as blocks of lines typed from an address, and how many
+// bytes each mnemonic takes (one for the others); the rate measurements type it line by line.
+export const referenceProgram = {
+  length: { LXI: 3, MVI: 2, ADI: 2, CPI: 2, CALL: 3, STA: 3, JNZ: 3, JMP: 3 },
+  blocks: [
+    [0x8200, ['LXI SP, F72F', 'MVI B, 10', 'MVI A, 00', 'LXI H, 8300', 'ADD B', 'ADI 03', 'ANA B',
+      'CPI 40', 'INR C', 'DCR D', 'INX H', 'DAD B', 'PUSH B', 'POP D', 'CALL 8230', 'STA 8400',
+      'MOV E, A', 'DCR B', 'JNZ 8205', 'JMP 8203']],
+    [0x8230, ['MOV C, A', 'RET']],
+  ],
+};

@@ -4,7 +4,7 @@
 import fs from 'node:fs';
 import path from 'node:path';
 import zlib from 'node:zlib';
-import { serve, browser, site } from './lib.mjs';
+import { serve, browser, site, referenceProgram } from './lib.mjs';
 
 const seconds = Number(process.argv[3] || 3);
 for (const f of ['tamrel-core.wasm', 'tamrel-core.mjs']) {
@@ -36,24 +36,19 @@ try {
   console.log(`offline load: first paint ${off.fcp.toFixed(0)} ms, trainer ready by ${off.ready.toFixed(0)} ms`);
 
   // The reference program of BM_ExecuteLoop, typed line by line, then RUN for a while and RST.
-  const r = await page.evaluate((secs) => new Promise((resolve) => {
+  const r = await page.evaluate((secs, program) => new Promise((resolve) => {
     const { core, runner, keypadKey } = window.tamrel;
     const longTasks = [];
     new PerformanceObserver((l) => longTasks.push(...l.getEntries().map((e) => e.duration))).observe({ type: 'longtask' });
     core.newImage();
-    const length = { LXI: 3, MVI: 2, ADI: 2, CPI: 2, CALL: 3, STA: 3, JNZ: 3, JMP: 3 };
-    const type = (addr, lines) => {
+    for (let [addr, lines] of program.blocks) {
       for (const line of lines) {
         core.selectRow(addr - 0x81FF);
         let typed = '';
         for (const ch of line) { core.entryKey(2, typed, ch); typed += ch; }
-        addr += length[line.split(' ')[0]] || 1;
+        addr += program.length[line.split(' ')[0]] || 1;
       }
-    };
-    type(0x8200, ['LXI SP, F72F', 'MVI B, 10', 'MVI A, 00', 'LXI H, 8300', 'ADD B', 'ADI 03', 'ANA B',
-      'CPI 40', 'INR C', 'DCR D', 'INX H', 'DAD B', 'PUSH B', 'POP D', 'CALL 8230', 'STA 8400', 'MOV E, A',
-      'DCR B', 'JNZ 8205', 'JMP 8203']);
-    type(0x8230, ['MOV C, A', 'RET']);
+    }
     keypadKey('RST');
     // One second and a half of RUN first: the browser compiles the hot code a second time,
     // optimised, while it runs.
@@ -77,7 +72,7 @@ try {
     runner.start(-1);
     setTimeout(() => keypadKey('RST'), secs * 1000);
     }
-  }), seconds);
+  }), seconds, referenceProgram);
   console.log(`RUN of the reference program for ${r.dt.toFixed(2)} s: ${r.lines} lines, ${(r.lines / r.dt / 1e6).toFixed(1)} M lines/s; inside the slices (${r.busy.toFixed(2)} s) ${(r.lines / r.busy / 1e6).toFixed(1)} M lines/s`);
   console.log(`longest task ${r.longTask.toFixed(1)} ms (none over 50 ms: 0), longest slice ${r.slice.toFixed(1)} ms, longest gap between frames ${r.frameGap.toFixed(1)} ms`);
 } finally {

@@ -5,7 +5,7 @@
 import fs from 'node:fs';
 import path from 'node:path';
 import { createRequire } from 'node:module';
-import { site } from './lib.mjs';
+import { site, referenceProgram } from './lib.mjs';
 
 // This emscripten's ES module looks for CommonJS's names when it runs under node.
 globalThis.__dirname = path.resolve(site);
@@ -21,19 +21,14 @@ const core = new module.Trainer({ showAddress: nothing, showData: nothing, showE
   showStackPointer: nothing, showRegisters: nothing, showFlags: nothing, showSelection: nothing });
 core.start();
 core.newImage();
-const length = { LXI: 3, MVI: 2, ADI: 2, CPI: 2, CALL: 3, STA: 3, JNZ: 3, JMP: 3 };
-const type = (addr, lines) => {
+for (let [addr, lines] of referenceProgram.blocks) {
   for (const line of lines) {
     core.selectRow(addr - 0x81FF);
     let typed = '';
     for (const ch of line) { core.entryKey(2, typed, ch); typed += ch; }
-    addr += length[line.split(' ')[0]] || 1;
+    addr += referenceProgram.length[line.split(' ')[0]] || 1;
   }
-};
-type(0x8200, ['LXI SP, F72F', 'MVI B, 10', 'MVI A, 00', 'LXI H, 8300', 'ADD B', 'ADI 03', 'ANA B',
-  'CPI 40', 'INR C', 'DCR D', 'INX H', 'DAD B', 'PUSH B', 'POP D', 'CALL 8230', 'STA 8400', 'MOV E, A',
-  'DCR B', 'JNZ 8205', 'JMP 8203']);
-type(0x8230, ['MOV C, A', 'RET']);
+}
 core.key('RST');
 // A second and a half first, as in the page: node compiles the hot code again, optimised.
 core.beginRun(-1);
